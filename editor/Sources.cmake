@@ -1,0 +1,2 @@
+# The editor's sources join the shared code target here.
+target_sources (ZKUndular PRIVATE)

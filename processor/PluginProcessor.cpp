@@ -1,0 +1,174 @@
+#include "PluginProcessor.h"
+
+#include "MyStateReader.h"
+
+#include <cmath>
+
+ZKUndularAudioProcessor::ZKUndularAudioProcessor()
+    : juce::AudioProcessor (BusesProperties()
+                                .withInput ("Input", juce::AudioChannelSet::stereo(), false)
+                                .withOutput ("Output", juce::AudioChannelSet::stereo(), false)),
+      parameters (*this, nullptr, "Parameters", my::Parameters::makeParams())
+{
+}
+
+ZKUndularAudioProcessor::~ZKUndularAudioProcessor() = default;
+
+const juce::String ZKUndularAudioProcessor::getName() const
+{
+    return "ZK-Undular";
+}
+
+void ZKUndularAudioProcessor::prepareToPlay (double sampleRate, int)
+{
+    juce::dsp::ProcessSpec spec {};
+    spec.sampleRate = sampleRate;
+
+    vibrato.prepare (spec);
+    stereoEnhancer.prepare (spec);
+}
+
+void ZKUndularAudioProcessor::releaseResources()
+{
+}
+
+bool ZKUndularAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    // The engine always works on two channels in and two out.
+    return layouts.getMainInputChannelSet() == juce::AudioChannelSet::stereo()
+        && layouts.getMainOutputChannelSet() == juce::AudioChannelSet::stereo();
+}
+
+void ZKUndularAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    juce::ScopedNoDenormals noDenormals;
+
+    const auto numChannels = buffer.getNumChannels();
+
+    for (auto channel = getTotalNumInputChannels(); channel < getTotalNumOutputChannels(); ++channel)
+        if (channel < numChannels)
+            buffer.clear (channel, 0, buffer.getNumSamples());
+
+    const float shape = parameters.getRawParameterValue ("shape")->load();
+    const float rate = parameters.getRawParameterValue ("rate")->load();
+    const float depth = parameters.getRawParameterValue ("depth")->load();
+    const float phase = parameters.getRawParameterValue ("phase")->load();
+    const float width = parameters.getRawParameterValue ("width")->load();
+
+    if (shape <= 0.5f)
+        vibrato.shapeCode = 1;
+    else if (shape <= 1.0f)
+        vibrato.shapeCode = 2;
+
+    vibrato.rate = rate;
+    vibrato.depth = depth * 0.01f;
+    vibrato.phaseOffset = phase * 0.01f;
+    stereoEnhancer.width = width * 0.01f;
+
+    // Both stages read and write channels 0 and 1; with fewer the buffer passes
+    // through untouched (the stages still take their new targets).
+    juce::dsp::AudioBlock<float> block (buffer);
+    vibrato.processAudioBlock (block);
+    stereoEnhancer.processAudioBlock (block);
+}
+
+double ZKUndularAudioProcessor::getTailLengthSeconds() const
+{
+    return 0.0;
+}
+
+bool ZKUndularAudioProcessor::acceptsMidi() const
+{
+    return false;
+}
+
+bool ZKUndularAudioProcessor::producesMidi() const
+{
+    return false;
+}
+
+bool ZKUndularAudioProcessor::isMidiEffect() const
+{
+    return false;
+}
+
+juce::AudioProcessorEditor* ZKUndularAudioProcessor::createEditor()
+{
+    return new juce::GenericAudioProcessorEditor (*this);
+}
+
+bool ZKUndularAudioProcessor::hasEditor() const
+{
+    return true;
+}
+
+int ZKUndularAudioProcessor::getNumPrograms()
+{
+    return 1;
+}
+
+int ZKUndularAudioProcessor::getCurrentProgram()
+{
+    return 0;
+}
+
+void ZKUndularAudioProcessor::setCurrentProgram (int)
+{
+}
+
+const juce::String ZKUndularAudioProcessor::getProgramName (int)
+{
+    return {};
+}
+
+void ZKUndularAudioProcessor::changeProgramName (int, const juce::String&)
+{
+}
+
+void ZKUndularAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    // copyState brings the tree up to date under its lock first, so a change
+    // made just before the save is never lost, from whichever thread we are called.
+    juce::MemoryOutputStream stream (destData, true);
+    parameters.copyState().writeToStream (stream);
+}
+
+namespace
+{
+    /** A stored value that is NaN or infinite would pass the parameter's clamps;
+        treat it as missing so the parameter takes its default. */
+    void dropNonFiniteValues (juce::ValueTree& tree, const juce::AudioProcessorValueTreeState& state)
+    {
+        static const juce::Identifier idProperty ("id");
+        static const juce::Identifier valueProperty ("value");
+
+        for (auto child : tree)
+        {
+            if (state.getParameter (child.getProperty (idProperty).toString()) == nullptr)
+                continue;
+
+            if (const auto* value = child.getPropertyPointer (valueProperty))
+                if (! std::isfinite (static_cast<double> (*value)))
+                    child.removeProperty (valueProperty, nullptr);
+        }
+    }
+} // namespace
+
+void ZKUndularAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 0)
+        return;
+
+    auto tree = my::readStateTree (data, static_cast<size_t> (sizeInBytes));
+
+    if (! tree.isValid())
+        return;
+
+    dropNonFiniteValues (tree, parameters);
+    parameters.replaceState (tree);
+}
+
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new ZKUndularAudioProcessor();
+}
