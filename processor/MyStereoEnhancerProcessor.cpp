@@ -30,24 +30,17 @@ void StereoEnhancerProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& b
     auto* channel0 = block.getChannelPointer (0);
     auto* channel1 = block.getChannelPointer (1);
     const auto numSamples = block.getNumSamples();
+    size_t i = 0;
 
-    for (size_t i = 0; i < numSamples; ++i)
-    {
-        float g = widthSmoothed.getNextValue();
+    for (; i < numSamples && widthSmoothed.isSmoothing(); ++i)
+        applyWidth (channel0[i], channel1[i], widthSmoothed.getNextValue());
 
-        if (g < 0.0f)
-            g = 0.0f;
+    // Not ramping, every further frame gets the target: the same bits, in a
+    // loop the compiler can vectorise.
+    const float g = widthSmoothed.getTargetValue();
 
-        if (g > 1.0f)
-            g = 1.0f;
-
-        const float l = channel0[i];
-        const float r = channel1[i];
-        const float mid = (l + r) * 0.5f;
-        const float side = (l - r) * 0.5f * g;
-        channel0[i] = mid + side;
-        channel1[i] = mid - side;
-    }
+    for (; i < numSamples; ++i)
+        applyWidth (channel0[i], channel1[i], g);
 }
 
 } // namespace my

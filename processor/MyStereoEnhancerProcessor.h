@@ -23,6 +23,23 @@ public:
     LinearSmoother widthSmoothed;
 
 private:
+    /** One frame of the width stage with the smoothed width g. */
+    static void applyWidth (float& left, float& right, float g) noexcept
+    {
+        if (g < 0.0f)
+            g = 0.0f;
+
+        if (g > 1.0f)
+            g = 1.0f;
+
+        const float l = left;
+        const float r = right;
+        const float mid = (l + r) * 0.5f;
+        const float side = (l - r) * 0.5f * g;
+        left = mid + side;
+        right = mid - side;
+    }
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (StereoEnhancerProcessor)
 };
 

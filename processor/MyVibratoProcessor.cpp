@@ -1,9 +1,274 @@
 #include "MyVibratoProcessor.h"
 
+#include <algorithm>
 #include <cmath>
+
+#if defined (__SSE2__) || defined (_M_X64)
+ #include <emmintrin.h>
+ #define ZK_VIBRATO_SSE2 1
+#else
+ #define ZK_VIBRATO_SSE2 0
+#endif
 
 namespace my
 {
+
+namespace
+{
+    // The LFO curves of one phase q (cycles), shared by the per-sample and the
+    // block path so that both compute the same bits.
+    enum Curve
+    {
+        triangleCurve = 0,
+        sineTableCurve = 1,
+        parabolicCurve = 2
+    };
+
+    template <int curve>
+    inline float curveValue (float q, const float* table, int tableSize) noexcept
+    {
+        if constexpr (curve == sineTableCurve)
+        {
+            const float pos = q * static_cast<float> (tableSize);
+            const int i = static_cast<int> (pos);
+            const float frac = pos - static_cast<float> (i);
+
+            // The mask equals "less tableSize once" for every phase up to two
+            // cycles and keeps any larger one inside the table.
+            const int mask = tableSize - 1;
+            const int ia = i & mask;
+            const int ib = (i + 1) & mask;
+            const float v = (table[ib] - table[ia]) * frac + table[ia];
+            return (v + 1.0f) * 0.5f;
+        }
+        else if constexpr (curve == parabolicCurve)
+        {
+            juce::ignoreUnused (table, tableSize);
+            float x = q + 0.25f;
+
+            if (x > 1.0f)
+                x = x - 1.0f;
+
+            const float y = x < 0.5f ? x * x * 8.0f - 1.0f
+                                     : (x - 0.5f) * (x - 0.5f) * -8.0f + 1.0f;
+            return (y + 1.0f) * 0.5f;
+        }
+        else
+        {
+            juce::ignoreUnused (table, tableSize);
+            float t = q + 0.75f;
+
+            if (t > 1.0f)
+                t = t - 1.0f;
+
+            return std::fabs (t + t - 1.0f);
+        }
+    }
+
+    /** The delay-line read of one channel: w is the write position after this
+        frame's write (bufSize when that is 0). The delay is kept inside the line
+        and a NaN delay reads the oldest sample. */
+    inline float readLine (const float* samples, int w, int bufSize, float delayInSamples) noexcept
+    {
+        const auto longest = static_cast<float> (bufSize - 1);
+
+        if (! (delayInSamples <= longest))
+            delayInSamples = longest;
+
+        if (! (delayInSamples >= 0.0f))
+            delayInSamples = 0.0f;
+
+        const int n = static_cast<int> (delayInSamples);
+        const float f = delayInSamples - static_cast<float> (n);
+
+        int ia = w - 1 - n;
+        int ib = w - 2 - n;
+
+        if (ia < 0)
+            ia += bufSize;
+
+        if (ib < 0)
+            ib += bufSize;
+
+        const float a = samples[ia];
+        const float b = samples[ib];
+        return (b - a) * f + a;
+    }
+    /** Writes count frames into a line from position writeIndex on. */
+    inline void writeChunk (float* samples, int bufSize, int writeIndex, const float* input, int count) noexcept
+    {
+        const int first = juce::jmin (count, bufSize - writeIndex);
+        std::copy (input, input + first, samples + writeIndex);
+        std::copy (input + first, input + count, samples);
+    }
+
+   #if ZK_VIBRATO_SSE2
+    // Four frames at a time, each operation the same IEEE operation on the same
+    // operands as in the scalar code above, so every lane has the scalar bits.
+
+    inline __m128 select (__m128 mask, __m128 ifTrue, __m128 ifFalse) noexcept
+    {
+        return _mm_or_ps (_mm_and_ps (mask, ifTrue), _mm_andnot_ps (mask, ifFalse));
+    }
+
+    /** x, less 1 where x > 1 (once). */
+    inline __m128 wrapOnce (__m128 x) noexcept
+    {
+        const auto one = _mm_set1_ps (1.0f);
+        return select (_mm_cmpgt_ps (x, one), _mm_sub_ps (x, one), x);
+    }
+
+    inline __m128 gather (const float* samples, __m128i indices) noexcept
+    {
+        alignas (16) int i[4];
+        _mm_store_si128 (reinterpret_cast<__m128i*> (i), indices);
+        return _mm_setr_ps (samples[i[0]], samples[i[1]], samples[i[2]], samples[i[3]]);
+    }
+
+    template <int curve>
+    inline __m128 curveValue4 (__m128 q, const float* table, int tableSize) noexcept
+    {
+        const auto one = _mm_set1_ps (1.0f);
+        const auto half = _mm_set1_ps (0.5f);
+
+        if constexpr (curve == sineTableCurve)
+        {
+            const auto pos = _mm_mul_ps (q, _mm_set1_ps (static_cast<float> (tableSize)));
+            const auto i = _mm_cvttps_epi32 (pos);
+            const auto frac = _mm_sub_ps (pos, _mm_cvtepi32_ps (i));
+            const auto mask = _mm_set1_epi32 (tableSize - 1);
+            const auto a = gather (table, _mm_and_si128 (i, mask));
+            const auto b = gather (table, _mm_and_si128 (_mm_add_epi32 (i, _mm_set1_epi32 (1)), mask));
+            const auto v = _mm_add_ps (_mm_mul_ps (_mm_sub_ps (b, a), frac), a);
+            return _mm_mul_ps (_mm_add_ps (v, one), half);
+        }
+        else if constexpr (curve == parabolicCurve)
+        {
+            juce::ignoreUnused (table, tableSize);
+            const auto x = wrapOnce (_mm_add_ps (q, _mm_set1_ps (0.25f)));
+            const auto rising = _mm_sub_ps (_mm_mul_ps (_mm_mul_ps (x, x), _mm_set1_ps (8.0f)), one);
+            const auto xm = _mm_sub_ps (x, half);
+            const auto falling = _mm_add_ps (_mm_mul_ps (_mm_mul_ps (xm, xm), _mm_set1_ps (-8.0f)), one);
+            const auto y = select (_mm_cmplt_ps (x, half), rising, falling);
+            return _mm_mul_ps (_mm_add_ps (y, one), half);
+        }
+        else
+        {
+            juce::ignoreUnused (table, tableSize);
+            const auto t = wrapOnce (_mm_add_ps (q, _mm_set1_ps (0.75f)));
+            const auto v = _mm_sub_ps (_mm_add_ps (t, t), one);
+            return _mm_andnot_ps (_mm_set1_ps (-0.0f), v);
+        }
+    }
+
+    /** float (double (m) * delayPerUnit) in each lane. */
+    inline __m128 delayOf4 (__m128 m, __m128d delayPerUnit) noexcept
+    {
+        const auto low = _mm_mul_pd (_mm_cvtps_pd (m), delayPerUnit);
+        const auto high = _mm_mul_pd (_mm_cvtps_pd (_mm_movehl_ps (m, m)), delayPerUnit);
+        return _mm_movelh_ps (_mm_cvtpd_ps (low), _mm_cvtpd_ps (high));
+    }
+   #endif
+
+    /** Delays in samples of both channels for count frames whose left phases are
+        given; returns false if a read might reach the frames written ahead. */
+    template <int curve>
+    inline bool delaysOfChunk (const float* phases, float offset, const float* table, int tableSize,
+                               double delayPerUnit, float safeDelay,
+                               float* delaysLeft, float* delaysRight, int count) noexcept
+    {
+        int j = 0;
+        bool writeAhead = true;
+
+       #if ZK_VIBRATO_SSE2
+        const auto offset4 = _mm_set1_ps (offset);
+        const auto perUnit2 = _mm_set1_pd (delayPerUnit);
+        const auto safe4 = _mm_set1_ps (safeDelay);
+        int safeLanes = 0xf;
+
+        for (; j + 4 <= count; j += 4)
+        {
+            const auto qL = _mm_loadu_ps (phases + j);
+            const auto qR = wrapOnce (_mm_add_ps (offset4, qL));
+            const auto dL = delayOf4 (curveValue4<curve> (qL, table, tableSize), perUnit2);
+            const auto dR = delayOf4 (curveValue4<curve> (qR, table, tableSize), perUnit2);
+            _mm_storeu_ps (delaysLeft + j, dL);
+            _mm_storeu_ps (delaysRight + j, dR);
+            safeLanes &= _mm_movemask_ps (_mm_and_ps (_mm_cmplt_ps (dL, safe4), _mm_cmplt_ps (dR, safe4)));
+        }
+
+        writeAhead = safeLanes == 0xf;
+       #endif
+
+        for (; j < count; ++j)
+        {
+            const float qL = phases[j];
+            float qR = offset + qL;
+
+            if (qR > 1.0f)
+                qR = qR - 1.0f;
+
+            const float mL = curveValue<curve> (qL, table, tableSize);
+            const float mR = curveValue<curve> (qR, table, tableSize);
+            const auto dL = static_cast<float> (static_cast<double> (mL) * delayPerUnit);
+            const auto dR = static_cast<float> (static_cast<double> (mR) * delayPerUnit);
+            delaysLeft[j] = dL;
+            delaysRight[j] = dR;
+            writeAhead = writeAhead && dL < safeDelay && dR < safeDelay;
+        }
+
+        return writeAhead;
+    }
+
+    /** The reads of count frames whose writes all happened already; frame j was
+        written at writeIndex + j. */
+    inline void readChunk (const float* samples, int bufSize, int writeIndex,
+                           const float* delays, float* output, int count) noexcept
+    {
+        int j = 0;
+
+       #if ZK_VIBRATO_SSE2
+        const auto longest = _mm_set1_ps (static_cast<float> (bufSize - 1));
+        const auto size4 = _mm_set1_epi32 (bufSize);
+        const auto zero4 = _mm_setzero_si128();
+        const auto one4 = _mm_set1_epi32 (1);
+        const auto two4 = _mm_set1_epi32 (2);
+        auto written = _mm_add_epi32 (_mm_set1_epi32 (writeIndex + 1), _mm_setr_epi32 (0, 1, 2, 3));
+
+        for (; j + 4 <= count; j += 4)
+        {
+            auto d = _mm_loadu_ps (delays + j);
+            d = select (_mm_cmple_ps (d, longest), d, longest);
+            d = _mm_and_ps (_mm_cmpge_ps (d, _mm_setzero_ps()), d);
+
+            const auto n = _mm_cvttps_epi32 (d);
+            const auto f = _mm_sub_ps (d, _mm_cvtepi32_ps (n));
+
+            // The write position after each frame's write, bufSize for 0.
+            const auto wj = _mm_sub_epi32 (written, _mm_and_si128 (_mm_cmpgt_epi32 (written, size4), size4));
+            auto ia = _mm_sub_epi32 (_mm_sub_epi32 (wj, one4), n);
+            auto ib = _mm_sub_epi32 (_mm_sub_epi32 (wj, two4), n);
+            ia = _mm_add_epi32 (ia, _mm_and_si128 (_mm_cmplt_epi32 (ia, zero4), size4));
+            ib = _mm_add_epi32 (ib, _mm_and_si128 (_mm_cmplt_epi32 (ib, zero4), size4));
+
+            const auto a = gather (samples, ia);
+            const auto b = gather (samples, ib);
+            _mm_storeu_ps (output + j, _mm_add_ps (_mm_mul_ps (_mm_sub_ps (b, a), f), a));
+            written = _mm_add_epi32 (written, _mm_set1_epi32 (4));
+        }
+       #endif
+
+        for (; j < count; ++j)
+        {
+            int w = writeIndex + j + 1;
+
+            if (w > bufSize)
+                w -= bufSize;
+
+            output[j] = readLine (samples, w, bufSize, delays[j]);
+        }
+    }
+} // namespace
 
 VibratoProcessor::VibratoProcessor()
 {
@@ -49,8 +314,10 @@ void VibratoProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& block) n
     auto* channel0 = block.getChannelPointer (0);
     auto* channel1 = block.getChannelPointer (1);
     const auto numSamples = block.getNumSamples();
+    size_t i = 0;
 
-    for (size_t i = 0; i < numSamples; ++i)
+    // While a smoother ramps, every frame goes through processSampleStereo.
+    for (; i < numSamples && isRamping(); ++i)
     {
         float left = channel0[i];
         float right = channel1[i];
@@ -58,44 +325,127 @@ void VibratoProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& block) n
         channel0[i] = left;
         channel1[i] = right;
     }
+
+    if (i == numSamples)
+        return;
+
+    if (shapeCode == 1)
+        processSteady<sineTableCurve> (channel0 + i, channel1 + i, numSamples - i);
+    else if (shapeCode == 2)
+        processSteady<parabolicCurve> (channel0 + i, channel1 + i, numSamples - i);
+    else
+        processSteady<triangleCurve> (channel0 + i, channel1 + i, numSamples - i);
+}
+
+bool VibratoProcessor::isRamping() const noexcept
+{
+    return rateSmoothed.isSmoothing() || depthSmoothed.isSmoothing() || phaseOffsetSmoothed.isSmoothing();
+}
+
+template <int curve>
+void VibratoProcessor::processSteady (float* left, float* right, size_t numSamples) noexcept
+{
+    // Not ramping, getNextValue returns the target and changes nothing.
+    const float r = rateSmoothed.getTargetValue();
+    const float offset = phaseOffsetSmoothed.getTargetValue();
+    const float d = depthSmoothed.getTargetValue();
+
+    const float step = lfo.inverseSampleRate * r;
+
+    // m * P * sampleRate in double: both products of two floats are exact in
+    // double, so (m * P) * sampleRate and m * (P * sampleRate) round alike.
+    const double delayPerUnit = static_cast<double> (peakDelaySeconds (r, d)) * static_cast<double> (sampleRate);
+
+    const auto* table = lfo.table.getReadPointer (0);
+    const int tableSize = lfo.tableSize;
+
+    auto* samplesLeft = delayLeft.buffer.getWritePointer (0);
+    auto* samplesRight = delayRight.buffer.getWritePointer (0);
+    const int sizeLeft = delayLeft.bufSize;
+    const int sizeRight = delayRight.bufSize;
+    float phase = lfo.phase;
+
+    // Chunks of frames: first the LFO and the delays of the whole chunk, then
+    // all its writes, then all its reads. Writing ahead is safe while no read of
+    // the chunk reaches back as far as the frames written ahead of it.
+    constexpr int chunkSize = 64;
+    const auto safeDelay = static_cast<float> (juce::jmin (sizeLeft, sizeRight) - chunkSize - 2);
+
+    alignas (16) float phases[chunkSize];
+    alignas (16) float delaysLeft[chunkSize];
+    alignas (16) float delaysRight[chunkSize];
+
+    for (size_t start = 0; start < numSamples; start += chunkSize)
+    {
+        const int count = static_cast<int> (juce::jmin (static_cast<size_t> (chunkSize), numSamples - start));
+        float* chunkLeft = left + start;
+        float* chunkRight = right + start;
+
+        for (int j = 0; j < count; ++j)
+        {
+            float p = step + phase;
+
+            if (p > 1.0f)
+                p = p - 1.0f;
+
+            phase = p;
+            phases[j] = p;
+        }
+
+        const bool writeAhead = delaysOfChunk<curve> (phases, offset, table, tableSize, delayPerUnit, safeDelay,
+                                                      delaysLeft, delaysRight, count);
+
+        int writeLeft = delayLeft.writeIndex;
+        int writeRight = delayRight.writeIndex;
+
+        if (! writeAhead)
+        {
+            // A read may reach the frames written ahead (a NaN delay or one of
+            // nearly the whole line): write and read frame by frame.
+            for (int j = 0; j < count; ++j)
+            {
+                samplesLeft[writeLeft] = chunkLeft[j];
+
+                if (++writeLeft == sizeLeft)
+                    writeLeft = 0;
+
+                samplesRight[writeRight] = chunkRight[j];
+
+                if (++writeRight == sizeRight)
+                    writeRight = 0;
+
+                chunkLeft[j] = readLine (samplesLeft, writeLeft == 0 ? sizeLeft : writeLeft, sizeLeft, delaysLeft[j]);
+                chunkRight[j] = readLine (samplesRight, writeRight == 0 ? sizeRight : writeRight, sizeRight, delaysRight[j]);
+            }
+
+            delayLeft.writeIndex = writeLeft;
+            delayRight.writeIndex = writeRight;
+            continue;
+        }
+
+        writeChunk (samplesLeft, sizeLeft, writeLeft, chunkLeft, count);
+        writeChunk (samplesRight, sizeRight, writeRight, chunkRight, count);
+        readChunk (samplesLeft, sizeLeft, writeLeft, delaysLeft, chunkLeft, count);
+        readChunk (samplesRight, sizeRight, writeRight, delaysRight, chunkRight, count);
+
+        delayLeft.writeIndex = (writeLeft + count) % sizeLeft;
+        delayRight.writeIndex = (writeRight + count) % sizeRight;
+    }
+
+    lfo.phase = phase;
 }
 
 float VibratoProcessor::modulation (float q) const noexcept
 {
-    if (shapeCode == 1)
-    {
-        const float pos = q * static_cast<float> (lfo.tableSize);
-        const int i = static_cast<int> (pos);
-        const float frac = pos - static_cast<float> (i);
+    const auto* table = lfo.table.getReadPointer (0);
 
-        // The mask equals "less tableSize once" for every phase up to two
-        // cycles and keeps any larger one inside the table.
-        const int mask = lfo.tableSize - 1;
-        const int ia = i & mask;
-        const int ib = (i + 1) & mask;
-        const auto* table = lfo.table.getReadPointer (0);
-        const float v = (table[ib] - table[ia]) * frac + table[ia];
-        return (v + 1.0f) * 0.5f;
-    }
+    if (shapeCode == 1)
+        return curveValue<sineTableCurve> (q, table, lfo.tableSize);
 
     if (shapeCode == 2)
-    {
-        float x = q + 0.25f;
+        return curveValue<parabolicCurve> (q, table, lfo.tableSize);
 
-        if (x > 1.0f)
-            x = x - 1.0f;
-
-        const float y = x < 0.5f ? x * x * 8.0f - 1.0f
-                                 : (x - 0.5f) * (x - 0.5f) * -8.0f + 1.0f;
-        return (y + 1.0f) * 0.5f;
-    }
-
-    float t = q + 0.75f;
-
-    if (t > 1.0f)
-        t = t - 1.0f;
-
-    return std::fabs (t + t - 1.0f);
+    return curveValue<triangleCurve> (q, table, lfo.tableSize);
 }
 
 void VibratoProcessor::write (DelayLineBase& line, float sample) noexcept
@@ -109,31 +459,17 @@ void VibratoProcessor::write (DelayLineBase& line, float sample) noexcept
 float VibratoProcessor::read (const DelayLineBase& line, float delayInSamples) noexcept
 {
     // Never read outside the line, whatever the sample rate asks for.
-    const auto longest = static_cast<float> (line.bufSize - 1);
-
-    if (! (delayInSamples <= longest))
-        delayInSamples = longest;
-
-    if (! (delayInSamples >= 0.0f))
-        delayInSamples = 0.0f;
-
-    const int n = static_cast<int> (delayInSamples);
-    const float f = delayInSamples - static_cast<float> (n);
     const int w = line.writeIndex == 0 ? line.bufSize : line.writeIndex;
+    return readLine (line.buffer.getReadPointer (0), w, line.bufSize, delayInSamples);
+}
 
-    int ia = w - 1 - n;
-    int ib = w - 2 - n;
-
-    if (ia < 0)
-        ia += line.bufSize;
-
-    if (ib < 0)
-        ib += line.bufSize;
-
-    const auto* samples = line.buffer.getReadPointer (0);
-    const float a = samples[ia];
-    const float b = samples[ib];
-    return (b - a) * f + a;
+float VibratoProcessor::peakDelaySeconds (float r, float d) const noexcept
+{
+    // 0.025 * d / r, with the ratio formed in double.
+    const float a = depthScale * d;
+    const double b = static_cast<double> (rateReference) / static_cast<double> (r);
+    const double c = static_cast<double> (maxDelayMs) * (static_cast<double> (a) * b);
+    return static_cast<float> (c) * 0.001f;
 }
 
 void VibratoProcessor::processSampleStereo (float& left, float& right) noexcept
@@ -161,11 +497,7 @@ void VibratoProcessor::processSampleStereo (float& left, float& right) noexcept
 
     const float d = depthSmoothed.getNextValue();
 
-    // Peak delay in seconds, 0.025 * d / r, with the ratio formed in double.
-    const float a = depthScale * d;
-    const double b = static_cast<double> (rateReference) / static_cast<double> (r);
-    const double c = static_cast<double> (maxDelayMs) * (static_cast<double> (a) * b);
-    const float peak = static_cast<float> (c) * 0.001f;
+    const float peak = peakDelaySeconds (r, d);
 
     const auto delayOf = [this, peak] (float m)
     {

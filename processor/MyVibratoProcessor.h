@@ -49,6 +49,18 @@ private:
     static void write (DelayLineBase& line, float sample) noexcept;
     static float read (const DelayLineBase& line, float delayInSamples) noexcept;
 
+    /** Peak delay in seconds for the smoothed rate r and depth d. */
+    float peakDelaySeconds (float r, float d) const noexcept;
+
+    bool isRamping() const noexcept;
+
+    /** Block path for frames in which no smoother ramps. Every smoother then
+        returns its target, so the LFO step, the phase offset and the peak delay
+        are constant; they are computed once, and the output has the same bits as
+        processSampleStereo called once per frame. */
+    template <int curve>
+    void processSteady (float* left, float* right, size_t numSamples) noexcept;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VibratoProcessor)
 };
 

@@ -1,0 +1,19 @@
+// Google Benchmark main with one JUCE initialisation: the parameter tree needs
+// a message manager.
+
+#include <benchmark/benchmark.h>
+#include <juce_events/juce_events.h>
+
+int main (int argc, char** argv)
+{
+    const juce::ScopedJuceInitialiser_GUI juce;
+
+    benchmark::Initialize (&argc, argv);
+
+    if (benchmark::ReportUnrecognizedArguments (argc, argv))
+        return 1;
+
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

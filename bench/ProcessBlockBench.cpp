@@ -1,0 +1,143 @@
+// processBlock cost per stereo frame, driven the way a host drives the plug-in.
+// Reported as "per_frame" (time per stereo frame); the input is noise processed
+// in place.
+
+#include "OfflineHost.h"
+#include "PluginProcessor.h"
+#include "stress/ReferencePath.h"
+
+#include <benchmark/benchmark.h>
+
+namespace
+{
+    struct Settings
+    {
+        float rate, depth, phase, width;
+    };
+
+    // A steady, clearly audible vibrato, and a second setting that every smoother
+    // has to ramp to from the first.
+    constexpr Settings vibratoA { 5.0f, 40.0f, 50.0f, 70.0f };
+    constexpr Settings vibratoB { 6.0f, 50.0f, 60.0f, 80.0f };
+
+    enum class Scenario
+    {
+        defaults,
+        steady,
+        ramping
+    };
+
+    void apply (OfflineHost& host, const Settings& s)
+    {
+        host.setParameter ("rate", s.rate);
+        host.setParameter ("depth", s.depth);
+        host.setParameter ("phase", s.phase);
+        host.setParameter ("width", s.width);
+    }
+
+    juce::AudioBuffer<float> makeNoise (int numSamples)
+    {
+        juce::AudioBuffer<float> buffer (2, numSamples);
+        juce::Random random (1);
+
+        for (int channel = 0; channel < 2; ++channel)
+            for (int i = 0; i < numSamples; ++i)
+                buffer.setSample (channel, i, random.nextFloat() - 0.5f);
+
+        return buffer;
+    }
+
+    void setFrameCounter (benchmark::State& state, int blockSize)
+    {
+        state.counters["per_frame"] = benchmark::Counter (
+            static_cast<double> (state.iterations()) * blockSize,
+            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    }
+
+    template <typename ProcessFn>
+    void runProcessBlock (benchmark::State& state, Scenario scenario, ProcessFn&& process)
+    {
+        const auto sampleRate = static_cast<double> (state.range (0));
+        const auto blockSize = static_cast<int> (state.range (1));
+
+        OfflineHost host;
+        host.prepare (sampleRate, blockSize);
+        auto& processor = dynamic_cast<ZKUndularAudioProcessor&> (host.getProcessor());
+
+        if (scenario != Scenario::defaults)
+            apply (host, vibratoA);
+
+        auto buffer = makeNoise (blockSize);
+
+        // Let the start-up ramps end (0.1 s) before measuring.
+        for (int done = 0; done < static_cast<int> (sampleRate * 0.2); done += blockSize)
+            process (processor, buffer);
+
+        // Ramping: change every target before a ramp can end, so every smoother
+        // ramps on every measured sample.
+        const int rampLength = static_cast<int> (std::floor (sampleRate * 0.1));
+        const int blocksPerToggle = juce::jmax (1, rampLength / blockSize);
+        int blocksSinceToggle = blocksPerToggle;
+        bool useB = false;
+
+        for (auto _ : state)
+        {
+            if (scenario == Scenario::ramping && blocksSinceToggle == blocksPerToggle)
+            {
+                state.PauseTiming();
+                useB = ! useB;
+                apply (host, useB ? vibratoB : vibratoA);
+                blocksSinceToggle = 0;
+                state.ResumeTiming();
+            }
+
+            process (processor, buffer);
+            benchmark::DoNotOptimize (buffer.getReadPointer (0));
+            benchmark::ClobberMemory();
+            ++blocksSinceToggle;
+        }
+
+        setFrameCounter (state, blockSize);
+    }
+
+    void processThroughPlugin (ZKUndularAudioProcessor& processor, juce::AudioBuffer<float>& buffer)
+    {
+        static juce::MidiBuffer midi;
+        processor.processBlock (buffer, midi);
+    }
+
+    void processThroughReference (ZKUndularAudioProcessor& processor, juce::AudioBuffer<float>& buffer)
+    {
+        reference::processBlock (processor, buffer);
+    }
+
+    void BM_ProcessBlock (benchmark::State& state, Scenario scenario)
+    {
+        runProcessBlock (state, scenario, processThroughPlugin);
+    }
+
+    void BM_ReferencePath (benchmark::State& state, Scenario scenario)
+    {
+        runProcessBlock (state, scenario, processThroughReference);
+    }
+
+    void sampleRatesAndBlocks (benchmark::internal::Benchmark* b)
+    {
+        b->ArgNames ({ "sr", "block" });
+
+        for (const int sampleRate : { 44100, 48000, 96000 })
+            for (const int blockSize : { 32, 512, 4096 })
+                b->Args ({ sampleRate, blockSize });
+
+        b->Unit (benchmark::kMicrosecond);
+    }
+} // namespace
+
+BENCHMARK_CAPTURE (BM_ProcessBlock, Default, Scenario::defaults)->Apply (sampleRatesAndBlocks);
+BENCHMARK_CAPTURE (BM_ProcessBlock, Steady, Scenario::steady)->Apply (sampleRatesAndBlocks);
+BENCHMARK_CAPTURE (BM_ProcessBlock, Ramping, Scenario::ramping)->Apply (sampleRatesAndBlocks);
+
+// The plain per-sample path, for comparison with the block path above.
+BENCHMARK_CAPTURE (BM_ReferencePath, Default, Scenario::defaults)->Apply (sampleRatesAndBlocks);
+BENCHMARK_CAPTURE (BM_ReferencePath, Steady, Scenario::steady)->Apply (sampleRatesAndBlocks);
+BENCHMARK_CAPTURE (BM_ReferencePath, Ramping, Scenario::ramping)->Apply (sampleRatesAndBlocks);

@@ -1,0 +1,340 @@
+// The block paths of the vibrato and the width stage must give exactly the bits
+// of the plain per-sample path (processSampleStereo once per frame, then the
+// width loop), over long randomised runs that cross every special case: ramps
+// that start with a block and end inside one, blocks of 1 to 8192 frames, all
+// curves including the other shape codes, LFO phase wraps (also landing on
+// exactly 1), the write position wrapping at 16,000,000, sample-rate changes,
+// extreme and non-finite input, with and without flush-to-zero.
+
+#include "OfflineHost.h"
+#include "PluginProcessor.h"
+#include "stress/ReferencePath.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+namespace
+{
+    std::uint32_t bitsOf (float x)
+    {
+        std::uint32_t bits;
+        std::memcpy (&bits, &x, sizeof (bits));
+        return bits;
+    }
+
+    /** The same bits, where a NaN matches any NaN: the sign and payload of a NaN
+        are not fixed by the arithmetic (the compiler may swap the operands of a
+        sum or a product, and with two NaN operands the first one wins). */
+    bool sameSample (float a, float b)
+    {
+        if (std::isnan (a) || std::isnan (b))
+            return std::isnan (a) && std::isnan (b);
+
+        return bitsOf (a) == bitsOf (b);
+    }
+
+    /** A vibrato and a width stage, one pair per path. */
+    struct Stages
+    {
+        my::VibratoProcessor vibrato;
+        my::StereoEnhancerProcessor enhancer;
+
+        void prepare (double sampleRate)
+        {
+            juce::dsp::ProcessSpec spec {};
+            spec.sampleRate = sampleRate;
+            vibrato.prepare (spec);
+            enhancer.prepare (spec);
+        }
+    };
+
+    struct Targets
+    {
+        int shapeCode = 1;
+        float rate = 1.0f, depth = 0.1f, phaseOffset = 0.0f, width = 1.0f;
+
+        void applyTo (Stages& s) const
+        {
+            s.vibrato.shapeCode = shapeCode;
+            s.vibrato.rate = rate;
+            s.vibrato.depth = depth;
+            s.vibrato.phaseOffset = phaseOffset;
+            s.enhancer.width = width;
+        }
+    };
+
+    Targets randomTargets (juce::Random& random)
+    {
+        static const int shapeCodes[] = { 1, 2, 0, 3, -1, 7 };
+        static const float edgeValues[] = { 0.0f, 1.0f, 0.5f, 0.25f };
+
+        Targets t;
+        t.shapeCode = shapeCodes[random.nextInt (6)];
+
+        // Rates across the parameter's range, biased to both ends.
+        const float u = random.nextFloat();
+        t.rate = 0.01f + u * u * u * 29.99f;
+
+        if (random.nextInt (8) == 0)
+            t.rate = random.nextBool() ? 0.01f : 30.0f;
+
+        t.depth = random.nextInt (6) == 0 ? edgeValues[random.nextInt (4)] : random.nextFloat();
+        t.phaseOffset = random.nextInt (6) == 0 ? edgeValues[random.nextInt (4)] : random.nextFloat();
+        t.width = random.nextInt (6) == 0 ? edgeValues[random.nextInt (4)] : random.nextFloat();
+
+        // A smoothed width outside [0, 1] acts as its nearest end.
+        if (random.nextInt (20) == 0)
+            t.width = random.nextBool() ? -0.25f : 1.5f;
+
+        return t;
+    }
+
+    int randomBlockSize (juce::Random& random)
+    {
+        switch (random.nextInt (4))
+        {
+            case 0:  return 1 + random.nextInt (8);
+            case 1:  return 1 + random.nextInt (600);
+            case 2:  return 1 + random.nextInt (8192);
+            default: return 512;
+        }
+    }
+
+    void fillInput (juce::Random& random, float* left, float* right, int numSamples, bool hostile)
+    {
+        for (int i = 0; i < numSamples; ++i)
+        {
+            left[i] = random.nextFloat() * 2.0f - 1.0f;
+            right[i] = random.nextFloat() * 2.0f - 1.0f;
+
+            if (hostile && random.nextInt (500) == 0)
+            {
+                static const float specials[] = { std::numeric_limits<float>::quiet_NaN(),
+                                                  std::numeric_limits<float>::infinity(),
+                                                  -std::numeric_limits<float>::infinity(),
+                                                  std::numeric_limits<float>::denorm_min(),
+                                                  -1.0e-40f,
+                                                  3.0e38f };
+                (random.nextBool() ? left : right)[i] = specials[random.nextInt (6)];
+            }
+        }
+    }
+
+    struct Run
+    {
+        juce::int64 seed;
+        bool flushDenormals;
+        double sampleRates[3];
+        int startWriteIndex;
+        int totalFrames;
+    };
+
+    class BlockPathIdentity : public ::testing::TestWithParam<Run>
+    {
+    protected:
+        static void SetUpTestSuite()
+        {
+            fast = std::make_unique<Stages>();
+            plain = std::make_unique<Stages>();
+        }
+
+        static void TearDownTestSuite()
+        {
+            fast.reset();
+            plain.reset();
+        }
+
+        static std::unique_ptr<Stages> fast, plain;
+    };
+
+    std::unique_ptr<Stages> BlockPathIdentity::fast;
+    std::unique_ptr<Stages> BlockPathIdentity::plain;
+
+    /** Brings a pair of stages into one and the same known state, as after
+        construction, with the write position where the run wants it. */
+    void resetStages (Stages& s, int writeIndex)
+    {
+        for (auto* line : { &s.vibrato.delayLeft, &s.vibrato.delayRight })
+        {
+            line->buffer.clear();
+            line->writeIndex = writeIndex;
+        }
+
+        s.vibrato.lfo.phase = 0.0f;
+        s.vibrato.rateSmoothed.setCurrentAndTargetValue (0.0f);
+        s.vibrato.depthSmoothed.setCurrentAndTargetValue (0.0f);
+        s.vibrato.phaseOffsetSmoothed.setCurrentAndTargetValue (0.0f);
+        s.enhancer.widthSmoothed.setCurrentAndTargetValue (0.0f);
+        s.vibrato.rateSmoothed.reset (0);
+        s.vibrato.depthSmoothed.reset (0);
+        s.vibrato.phaseOffsetSmoothed.reset (0);
+        s.enhancer.widthSmoothed.reset (0);
+        s.vibrato.sampleRate = 44100.0f;
+        s.vibrato.lfo.sampleRate = 44100.0f;
+        s.vibrato.lfo.inverseSampleRate = 1.0f / 44100.0f;
+    }
+} // namespace
+
+TEST_P (BlockPathIdentity, SameBitsAsThePerSamplePath)
+{
+    const auto& run = GetParam();
+    resetStages (*fast, run.startWriteIndex);
+    resetStages (*plain, run.startWriteIndex);
+
+    juce::Random random (run.seed);
+    juce::AudioBuffer<float> fastAudio (2, 8192), plainAudio (2, 8192);
+
+    std::unique_ptr<juce::ScopedNoDenormals> noDenormals;
+
+    if (run.flushDenormals)
+        noDenormals = std::make_unique<juce::ScopedNoDenormals>();
+
+    int framesDone = 0, blocks = 0, steadyBlocks = 0;
+    Targets targets = randomTargets (random);
+
+    while (framesDone < run.totalFrames)
+    {
+        // Now and then a new sample rate (ramps end at their targets), now and
+        // then new targets (every smoother ramps from where it stands).
+        if (blocks % 40 == 0)
+        {
+            const double sampleRate = run.sampleRates[random.nextInt (3)];
+            fast->prepare (sampleRate);
+            plain->prepare (sampleRate);
+        }
+
+        if (random.nextInt (6) == 0)
+            targets = randomTargets (random);
+
+        targets.applyTo (*fast);
+        targets.applyTo (*plain);
+
+        const int numSamples = randomBlockSize (random);
+        auto* fl = fastAudio.getWritePointer (0);
+        auto* fr = fastAudio.getWritePointer (1);
+        auto* pl = plainAudio.getWritePointer (0);
+        auto* pr = plainAudio.getWritePointer (1);
+        fillInput (random, fl, fr, numSamples, blocks % 7 == 3);
+        std::memcpy (pl, fl, sizeof (float) * static_cast<size_t> (numSamples));
+        std::memcpy (pr, fr, sizeof (float) * static_cast<size_t> (numSamples));
+
+        if (! fast->vibrato.rateSmoothed.isSmoothing())
+            ++steadyBlocks;
+
+        juce::dsp::AudioBlock<float> block (fastAudio.getArrayOfWritePointers(), 2, static_cast<size_t> (numSamples));
+        fast->vibrato.processAudioBlock (block);
+        fast->enhancer.processAudioBlock (block);
+
+        reference::processVibrato (plain->vibrato, pl, pr, numSamples);
+        reference::processWidth (plain->enhancer, pl, pr, numSamples);
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            if (! sameSample (fl[i], pl[i]) || ! sameSample (fr[i], pr[i]))
+            {
+                FAIL() << "frame " << framesDone + i << " (block " << blocks << ", offset " << i
+                       << ", shape " << targets.shapeCode << ", rate " << targets.rate
+                       << "): block path " << fl[i] << ", " << fr[i]
+                       << " but per-sample path " << pl[i] << ", " << pr[i];
+            }
+        }
+
+        ASSERT_EQ (bitsOf (fast->vibrato.lfo.phase), bitsOf (plain->vibrato.lfo.phase));
+        ASSERT_EQ (fast->vibrato.delayLeft.writeIndex, plain->vibrato.delayLeft.writeIndex);
+        ASSERT_EQ (fast->vibrato.delayRight.writeIndex, plain->vibrato.delayRight.writeIndex);
+
+        framesDone += numSamples;
+        ++blocks;
+    }
+
+    // The run went where it was meant to go.
+    EXPECT_GT (steadyBlocks, blocks / 4);
+
+    if (run.startWriteIndex > 0)
+    {
+        EXPECT_LT (fast->vibrato.delayLeft.writeIndex, run.startWriteIndex) << "the write position never wrapped";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    RandomisedRuns,
+    BlockPathIdentity,
+    ::testing::Values (
+        Run { 1, true, { 44100.0, 48000.0, 96000.0 }, 0, 1500000 },
+        Run { 2, false, { 44100.0, 48000.0, 96000.0 }, 0, 1500000 },
+        Run { 3, true, { 8000.0, 11025.0, 768000.0 }, 15000000, 1500000 },
+        Run { 4, false, { 22050.0, 192000.0, 384000.0 }, 15500000, 1500000 },
+        // A sample rate of 64 with rates of 1 Hz makes the LFO phase land on
+        // exactly 1; with a rate of 0.01 Hz depth reaches past the line.
+        Run { 5, true, { 64.0, 256.0, 44100.0 }, 15999000, 600000 }));
+
+// A processor driven through the host interface, with the parameters changing
+// as automation would, against a twin that runs the per-sample path.
+TEST (BlockPathIdentity, ProcessBlockMatchesThePerSamplePathUnderAutomation)
+{
+    OfflineHost fastHost, plainHost;
+    auto& fastProcessor = dynamic_cast<ZKUndularAudioProcessor&> (fastHost.getProcessor());
+    auto& plainProcessor = dynamic_cast<ZKUndularAudioProcessor&> (plainHost.getProcessor());
+
+    juce::Random random (99);
+    juce::MidiBuffer midi;
+    juce::AudioBuffer<float> fastAudio (2, 4096), plainAudio (2, 4096);
+    int frames = 0;
+
+    for (int blockIndex = 0; blockIndex < 900; ++blockIndex)
+    {
+        if (blockIndex % 300 == 0)
+        {
+            const double sampleRate = blockIndex == 0 ? 48000.0 : (blockIndex == 300 ? 44100.0 : 96000.0);
+            fastHost.prepare (sampleRate, 4096);
+            plainHost.prepare (sampleRate, 4096);
+        }
+
+        if (random.nextInt (5) == 0)
+        {
+            const float shape = random.nextBool() ? 1.0f : 0.0f;
+            const float rate = 0.01f + random.nextFloat() * 29.99f;
+            const float depth = random.nextFloat() * 100.0f;
+            const float phase = random.nextFloat() * 100.0f;
+            const float width = random.nextFloat() * 100.0f;
+
+            for (auto* host : { &fastHost, &plainHost })
+            {
+                host->setParameter ("shape", shape);
+                host->setParameter ("rate", rate);
+                host->setParameter ("depth", depth);
+                host->setParameter ("phase", phase);
+                host->setParameter ("width", width);
+            }
+        }
+
+        const int numSamples = 1 + random.nextInt (4096);
+        fastAudio.setSize (2, numSamples, false, false, true);
+        plainAudio.setSize (2, numSamples, false, false, true);
+
+        for (int channel = 0; channel < 2; ++channel)
+            for (int i = 0; i < numSamples; ++i)
+                fastAudio.setSample (channel, i, random.nextFloat() - 0.5f);
+
+        plainAudio.makeCopyOf (fastAudio, true);
+
+        fastProcessor.processBlock (fastAudio, midi);
+        reference::processBlock (plainProcessor, plainAudio);
+
+        for (int channel = 0; channel < 2; ++channel)
+        {
+            for (int i = 0; i < numSamples; ++i)
+            {
+                ASSERT_TRUE (sameSample (fastAudio.getSample (channel, i), plainAudio.getSample (channel, i)))
+                    << "channel " << channel << ", frame " << frames + i;
+            }
+        }
+
+        frames += numSamples;
+    }
+}
