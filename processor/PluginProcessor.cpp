@@ -1,6 +1,7 @@
 #include "PluginProcessor.h"
 
 #include "MyStateReader.h"
+#include "PluginEditor.h"
 
 #include <cmath>
 
@@ -94,7 +95,7 @@ bool ZKUndularAudioProcessor::isMidiEffect() const
 
 juce::AudioProcessorEditor* ZKUndularAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new ZKUndularAudioProcessorEditor (*this);
 }
 
 bool ZKUndularAudioProcessor::hasEditor() const

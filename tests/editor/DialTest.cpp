@@ -1,0 +1,316 @@
+#include "EditorTestSupport.h"
+#include "MyDialZk4.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace
+{
+    constexpr float zoom = 8.0f;
+
+    /** The pointer's direction in degrees clockwise from 12 o'clock, from the
+        light pixels inside the knob of a render at 8x. */
+    double pointerAngleDegrees (my::DialZk4& dial)
+    {
+        const auto image = zktest::renderComponent (dial, zoom);
+        const auto cx = (double) dial.getWidth() * 0.5 * zoom;
+        const auto cy = (26.5 + (double) dial.radius) * zoom;
+        const auto knobRadius = ((double) dial.radius - 2.5) * zoom - 2.0;
+
+        double sumX = 0.0, sumY = 0.0, sumWeight = 0.0;
+
+        for (int y = 0; y < image.getHeight(); ++y)
+        {
+            for (int x = 0; x < image.getWidth(); ++x)
+            {
+                const auto dx = x + 0.5 - cx;
+                const auto dy = y + 0.5 - cy;
+
+                if (dx * dx + dy * dy > knobRadius * knobRadius)
+                    continue;
+
+                const auto weight = juce::jlimit (0.0, 1.0, (image.getPixelAt (x, y).getRed() - 0x28) / double (0xe6 - 0x28));
+                sumX += dx * weight;
+                sumY += dy * weight;
+                sumWeight += weight;
+            }
+        }
+
+        if (sumWeight == 0.0)
+            return std::nan ("");
+
+        auto degrees = juce::radiansToDegrees (std::atan2 (sumX / sumWeight, -sumY / sumWeight));
+        return degrees < 0.0 ? degrees + 360.0 : degrees;
+    }
+
+    double angleDifference (double a, double b)
+    {
+        return std::remainder (a - b, 360.0);
+    }
+
+    /** Left and right edge of the value pop-up's box on row 9 (empty if none). */
+    juce::Range<int> popupBoxColumns (my::DialZk4& dial)
+    {
+        const auto image = zktest::renderComponent (dial);
+        int left = -1, right = -1;
+
+        for (int x = 0; x < image.getWidth(); ++x)
+        {
+            if (image.getPixelAt (x, 9).getAlpha() > 127)
+            {
+                if (left < 0)
+                    left = x;
+
+                right = x + 1;
+            }
+        }
+
+        return left < 0 ? juce::Range<int>() : juce::Range<int> (left, right);
+    }
+
+    /** A dial as the editor sets up DEPTH: 60 x 100, radius 25, 0 to 100. */
+    struct LinearDial : public ::testing::Test
+    {
+        LinearDial()
+        {
+            dial.setSize (60, 100);
+            dial.setRange (0.0, 100.0, 0.0);
+            dial.displayMin = 0.0f;
+            dial.displayMax = 100.0f;
+            dial.radius = 25.0f;
+            dial.valueSuffix = " %";
+        }
+
+        my::DialZk4 dial;
+    };
+
+    juce::uint32 floatBits (float f)
+    {
+        juce::uint32 bits;
+        std::memcpy (&bits, &f, sizeof (bits));
+        return bits;
+    }
+} // namespace
+
+TEST (Dial, ConstructionDefaults)
+{
+    my::DialZk4 dial;
+    const auto rotary = dial.getRotaryParameters();
+
+    EXPECT_EQ (floatBits (rotary.startAngleRadians), 0x4072F329u);
+    EXPECT_EQ (floatBits (rotary.endAngleRadians), 0x410C5311u);
+    EXPECT_TRUE (rotary.stopAtEnd);
+    EXPECT_EQ (dial.getSliderStyle(), juce::Slider::RotaryVerticalDrag);
+    EXPECT_EQ (dial.getMouseDragSensitivity(), 90);
+    EXPECT_FALSE (dial.showValueBox);
+    EXPECT_EQ (dial.radius, 16.0f);
+    EXPECT_EQ (dial.trackAlpha, 0.1f);
+    EXPECT_EQ (dial.font.getTypefaceName(), juce::Font::getDefaultSansSerifFontName());
+    EXPECT_EQ (dial.font.getHeight(), 13.0f);
+}
+
+struct PointerCase
+{
+    double value;
+    double degrees;
+};
+
+class LinearDialPointer : public LinearDial, public ::testing::WithParamInterface<PointerCase> {};
+
+TEST_P (LinearDialPointer, PointsAtTheValuesAngle)
+{
+    dial.setValue (GetParam().value, juce::dontSendNotification);
+    EXPECT_NEAR (angleDifference (pointerAngleDegrees (dial), GetParam().degrees), 0.0, 0.3);
+}
+
+INSTANTIATE_TEST_SUITE_P (WorkedValues, LinearDialPointer,
+                          ::testing::Values (PointerCase { 0.0, 217.5 },     // lower left
+                                             PointerCase { 100.0, 142.5 },   // lower right
+                                             PointerCase { 50.0, 0.0 },      // straight up
+                                             PointerCase { 25.0, 288.75 }));
+
+TEST_F (LinearDial, RingKnobAndPointerGeometry)
+{
+    dial.trackAlpha = 1.0f;
+    dial.setValue (50.0, juce::dontSendNotification);
+    const auto image = zktest::renderComponent (dial, zoom);
+    const auto column = (int) (30.0f * zoom) - 1;
+
+    // Ring from y 24 to 29 at the top, white.
+    EXPECT_EQ (image.getPixelAt (column, (int) (23.7f * zoom)).getAlpha(), 0);
+    EXPECT_EQ (zktest::argbAt (image, column, (int) (24.5f * zoom)), 0xffffffffu);
+    EXPECT_EQ (zktest::argbAt (image, column, (int) (28.5f * zoom)), 0xffffffffu);
+
+    // Knob (radius 22.5 around y 51.5) from y 29 down; pointer from 20.5 to 3.625 above the centre.
+    EXPECT_EQ (zktest::argbAt (image, column, (int) (30.5f * zoom)), 0xff282828u);
+    EXPECT_EQ (zktest::argbAt (image, column, (int) (31.5f * zoom)), 0xffe6e6e6u);
+    EXPECT_EQ (zktest::argbAt (image, column, (int) (47.5f * zoom)), 0xffe6e6e6u);
+    EXPECT_EQ (zktest::argbAt (image, column, (int) (48.2f * zoom)), 0xff282828u);
+    EXPECT_EQ (zktest::argbAt (image, column, (int) (73.5f * zoom)), 0xff282828u);
+    EXPECT_EQ (image.getPixelAt (column, (int) (74.5f * zoom)).getAlpha(), 0); // the gap at 6 o'clock
+}
+
+struct TrackCase
+{
+    float alpha;
+    juce::uint32 argb;
+};
+
+class DialTrackAlpha : public LinearDial, public ::testing::WithParamInterface<TrackCase> {};
+
+TEST_P (DialTrackAlpha, RingIsWhiteAtTheGivenOpacity)
+{
+    dial.trackAlpha = GetParam().alpha;
+    const auto image = zktest::renderComponent (dial);
+
+    // Middle of the ring's stroke at 9 o'clock: (30 - 25, 51.5).
+    const auto pixel = image.getPixelAt (4, 51);
+    EXPECT_EQ (pixel.getAlpha(), GetParam().argb >> 24);
+
+    if (pixel.getAlpha() != 0)
+    {
+        EXPECT_EQ (pixel.getARGB(), GetParam().argb);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (Opacities, DialTrackAlpha,
+                          ::testing::Values (TrackCase { 0.25f, 0x40ffffff }, TrackCase { 0.1f, 0x1affffff },
+                                             TrackCase { 0.0f, 0x00ffffff }, TrackCase { 1.0f, 0xffffffff }));
+
+TEST_F (LinearDial, NameIsAlwaysDrawnBelowTheRing)
+{
+    dial.setName ("DEPTH");
+    dial.skinZk.colours[47] = juce::Colour (0xff282828);
+    const auto image = zktest::renderComponent (dial);
+
+    // Name rectangle from y 81 (2r + 31), 12 high.
+    EXPECT_TRUE (zktest::isFullyTransparent (image, { 0, 75, 60, 5 }));
+    EXPECT_FALSE (zktest::isFullyTransparent (image, { 0, 81, 60, 12 }));
+    EXPECT_TRUE (zktest::isFullyTransparent (image, { 0, 95, 60, 5 }));
+    EXPECT_GT (zktest::countColour (image, { 0, 81, 60, 12 }, 0xff282828), 0);
+
+    // Painting leaves the font at height 13.
+    EXPECT_EQ (dial.font.getHeight(), 13.0f);
+}
+
+TEST_F (LinearDial, ValuePopUpOnlyWhileDragging)
+{
+    dial.setValue (50.0, juce::dontSendNotification);
+    EXPECT_TRUE (zktest::isFullyTransparent (zktest::renderComponent (dial), { 0, 0, 60, 24 }));
+
+    dial.mouseDown (zktest::mouseEvent (dial, { 30.0f, 50.0f }, { 30.0f, 50.0f }));
+    EXPECT_TRUE (dial.showValueBox);
+
+    const auto image = zktest::renderComponent (dial);
+    EXPECT_EQ (zktest::argbAt (image, 30, 1), 0xffe6e6e6u);                      // box fill
+    int textPixels = 0;                                                           // value text
+
+    for (int y = 4; y < 16; ++y)
+        for (int x = 0; x < 60; ++x)
+            if (image.getPixelAt (x, y).getRed() < 0xa0)
+                ++textPixels;
+
+    EXPECT_GT (textPixels, 20);
+    EXPECT_TRUE (zktest::isFullyTransparent (image, { 0, 19, 60, 5 }));           // box ends at y 19
+
+    // The box is the text's width plus 8: "50.0 %".
+    const auto box = popupBoxColumns (dial);
+    EXPECT_NEAR (box.getLength(), dial.font.getStringWidthFloat ("50.0 %") + 8.0f, 1.0f);
+    EXPECT_NEAR ((box.getStart() + box.getEnd()) * 0.5, 30.0, 1.0);
+
+    dial.mouseUp (zktest::mouseEvent (dial, { 30.0f, 50.0f }, { 30.0f, 50.0f }));
+    EXPECT_FALSE (dial.showValueBox);
+    EXPECT_TRUE (zktest::isFullyTransparent (zktest::renderComponent (dial), { 0, 0, 60, 24 }));
+}
+
+TEST_F (LinearDial, ShiftDoesNotMakeTheDragFiner)
+{
+    const zktest::ScopedModifiers shift (juce::ModifierKeys (juce::ModifierKeys::shiftModifier));
+    const auto mods = juce::ModifierKeys (juce::ModifierKeys::shiftModifier | juce::ModifierKeys::leftButtonModifier);
+
+    dial.mouseDown (zktest::mouseEvent (dial, { 30.0f, 60.0f }, { 30.0f, 60.0f }, mods));
+    dial.mouseDrag (zktest::mouseEvent (dial, { 30.0f, 15.0f }, { 30.0f, 60.0f }, mods));
+    dial.mouseUp (zktest::mouseEvent (dial, { 30.0f, 15.0f }, { 30.0f, 60.0f }, mods));
+
+    // 45 of the 90 pixels: half the range.
+    EXPECT_NEAR (dial.getValue(), 50.0, 1e-9);
+}
+
+TEST_F (LinearDial, IntegerValueTextTruncatesTowardZero)
+{
+    dial.setRange (-10.0, 10.0, 0.0);
+    dial.displayMin = -10.0f;
+    dial.displayMax = 10.0f;
+    dial.displayInteger = true;
+    dial.setValue (-2.7, juce::dontSendNotification);
+    dial.showValueBox = true;
+
+    EXPECT_NEAR (popupBoxColumns (dial).getLength(), dial.font.getStringWidthFloat ("-2 %") + 8.0f, 1.0f);
+}
+
+struct NamedCase
+{
+    double value;
+    const char* shownName;
+    double degrees;
+};
+
+class DialValueNames : public ::testing::TestWithParam<NamedCase> {};
+
+TEST_P (DialValueNames, NameByTruncatedProportionAndPointerOverTheNames)
+{
+    my::DialZk4 dial;
+    dial.setSize (60, 100);
+    dial.valueNames = { "Off", "On" };
+    dial.valueSuffix = " Hz";
+    dial.setValue (GetParam().value, juce::dontSendNotification);
+
+    EXPECT_NEAR (angleDifference (pointerAngleDegrees (dial), GetParam().degrees), 0.0, 0.3);
+
+    // No suffix after a value name.
+    dial.showValueBox = true;
+    EXPECT_NEAR (popupBoxColumns (dial).getLength(), dial.font.getStringWidthFloat (GetParam().shownName) + 8.0f, 1.0f);
+}
+
+INSTANTIATE_TEST_SUITE_P (TwoNames, DialValueNames,
+                          ::testing::Values (NamedCase { 1.0, "On", 142.5 },
+                                             NamedCase { 0.6, "Off", 217.5 + 0.6 * 285.0 - 360.0 }));
+
+TEST (Dial, CentreTickOnlyForACentreOrigin)
+{
+    for (const auto origin : { 0.5f, 0.4f, 0.0f })
+    {
+        my::DialZk4 dial;
+        dial.setSize (60, 100);
+        dial.trackAlpha = 0.0f;
+        dial.arcOrigin = origin;
+        const auto image = zktest::renderComponent (dial, zoom);
+
+        // Slot 45 is not set by the house scheme: the tick shows in the red marker,
+        // across the ring's top from y 24 to 29.
+        const auto tick = juce::Rectangle<int> (28, 22, 4, 6) * (int) zoom;
+        const auto redPixels = zktest::countColour (image, tick, 0xffc80000);
+
+        if (origin == 0.5f)
+            EXPECT_GT (redPixels, 100);
+        else
+            EXPECT_TRUE (zktest::isFullyTransparent (image, juce::Rectangle<int> (0, 0, 60, 28) * (int) zoom)) << origin;
+    }
+}
+
+TEST (Dial, AlternateLookAndDebugBackground)
+{
+    my::DialZk4 dial;
+    dial.setSize (60, 100);
+    dial.setName ("X");
+    dial.setValue (0.5, juce::dontSendNotification);
+    dial.activeLook = false;
+    dial.debugBackground = true;
+    const auto image = zktest::renderComponent (dial, zoom);
+
+    EXPECT_EQ (zktest::argbAt (image, 2, 2), 0xff640000u);
+    // The pointer comes from slot 49, unset in the house scheme: the red marker.
+    EXPECT_EQ (zktest::argbAt (image, (int) (30.0f * zoom) - 1, (int) (33.0f * zoom)), 0xffc80000u);
+    EXPECT_EQ (zktest::countColour (image, image.getBounds(), 0xffe6e6e6), 0);
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+// Offscreen rendering and synthetic mouse input for the editor tests.
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <cmath>
+
+namespace zktest
+{
+
+/** Paints a component and its children into a transparent ARGB image, zoomed
+    by the given factor (the component's own size times zoom). */
+inline juce::Image renderComponent (juce::Component& component, float zoom = 1.0f)
+{
+    juce::Image image (juce::Image::ARGB,
+                       juce::jmax (1, juce::roundToInt ((float) component.getWidth() * zoom)),
+                       juce::jmax (1, juce::roundToInt ((float) component.getHeight() * zoom)),
+                       true, juce::SoftwareImageType());
+    juce::Graphics g (image);
+    g.addTransform (juce::AffineTransform::scale (zoom));
+    component.paintEntireComponent (g, true);
+    return image;
+}
+
+inline juce::uint32 argbAt (const juce::Image& image, int x, int y)
+{
+    return image.getPixelAt (x, y).getARGB();
+}
+
+/** Number of pixels of exactly this colour inside the rectangle. */
+inline int countColour (const juce::Image& image, juce::Rectangle<int> area, juce::uint32 argb)
+{
+    int count = 0;
+
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            if (argbAt (image, x, y) == argb)
+                ++count;
+
+    return count;
+}
+
+/** Number of pixels within the tolerance of this colour on every channel. The
+    software renderer leaves a shape that reaches the right edge of the clip
+    1/256 short of full cover in the last column, so exact counts miss it. */
+inline int countNear (const juce::Image& image, juce::Rectangle<int> area, juce::uint32 argb, int tolerance = 3)
+{
+    const juce::Colour target (argb);
+    int count = 0;
+
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+    {
+        for (int x = area.getX(); x < area.getRight(); ++x)
+        {
+            const auto c = image.getPixelAt (x, y);
+
+            if (std::abs (c.getAlpha() - target.getAlpha()) <= tolerance
+                && std::abs (c.getRed() - target.getRed()) <= tolerance
+                && std::abs (c.getGreen() - target.getGreen()) <= tolerance
+                && std::abs (c.getBlue() - target.getBlue()) <= tolerance)
+                ++count;
+        }
+    }
+
+    return count;
+}
+
+inline bool isNear (const juce::Image& image, int x, int y, juce::uint32 argb, int tolerance = 3)
+{
+    return countNear (image, { x, y, 1, 1 }, argb, tolerance) == 1;
+}
+
+inline bool isFullyTransparent (const juce::Image& image, juce::Rectangle<int> area)
+{
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            if (image.getPixelAt (x, y).getAlpha() != 0)
+                return false;
+
+    return true;
+}
+
+inline void writePng (const juce::Image& image, const juce::String& fileName)
+{
+    const juce::File folder (ZK_TEST_OUTPUT_DIR);
+    folder.createDirectory();
+    auto file = folder.getChildFile (fileName);
+    file.deleteFile();
+    juce::FileOutputStream stream (file);
+    juce::PNGImageFormat().writeImageToStream (image, stream);
+}
+
+/** A mouse event on the component as the framework would deliver it. */
+inline juce::MouseEvent mouseEvent (juce::Component& component,
+                                    juce::Point<float> position,
+                                    juce::Point<float> downPosition,
+                                    juce::ModifierKeys modifiers = juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier),
+                                    int clicks = 1)
+{
+    const auto now = juce::Time::getCurrentTime();
+    return { juce::Desktop::getInstance().getMainMouseSource(),
+             position, modifiers, juce::MouseInputSource::defaultPressure,
+             juce::MouseInputSource::defaultOrientation, juce::MouseInputSource::defaultRotation,
+             juce::MouseInputSource::defaultTiltX, juce::MouseInputSource::defaultTiltY,
+             &component, &component, now, downPosition, now, clicks, position != downPosition };
+}
+
+/** Sets the framework's record of the modifier keys for the scope, as the
+    input of a real event would. */
+class ScopedModifiers
+{
+public:
+    explicit ScopedModifiers (juce::ModifierKeys mods) : previous (juce::ModifierKeys::currentModifiers)
+    {
+        juce::ModifierKeys::currentModifiers = mods;
+    }
+
+    ~ScopedModifiers() { juce::ModifierKeys::currentModifiers = previous; }
+
+private:
+    juce::ModifierKeys previous;
+};
+
+} // namespace zktest
