@@ -1,0 +1,27 @@
+#pragma once
+
+#include <juce_audio_formats/juce_audio_formats.h>
+
+/** Real-unit parameter values, as zk-render takes them on its command line. */
+struct RenderSettings
+{
+    juce::String shape = "sine";
+    float rate = 0.01f, depth = 0.0f, phase = 0.0f, width = 100.0f;
+    int blockSize = 512;
+};
+
+/** A stereo test signal: two tones and a little seeded noise per channel,
+    different left and right so the width stage has something to narrow. */
+juce::AudioBuffer<float> makeStereoTestSignal (double sampleRate, int numSamples);
+
+/** The in-process processor's output for the same input: the signal is written
+    to a 32-bit float WAV, rendered by zk-render (the offline host that drives
+    the processor directly) and read back. Returns an empty buffer and sets
+    error on failure. */
+juce::AudioBuffer<float> renderWithOfflineHost (const juce::AudioBuffer<float>& input,
+                                               double sampleRate,
+                                               const RenderSettings& settings,
+                                               juce::String& error);
+
+/** A fresh, empty folder for one test's files under the build's test output. */
+juce::File makeTestOutputFolder (const juce::String& name);
