@@ -77,11 +77,13 @@ namespace reference
     public:
         /** Any line longer than the longest delay read gives the same output as the
             plug-in's 16,000,000-sample lines. */
-        explicit Engine (int lineSamples = 1 << 21)
+        explicit Engine (int lineSamples = 1 << 21, int firstWriteIndex = 0)
             : lineLength (lineSamples),
               leftLine ((size_t) lineSamples, 0.0f),
               rightLine ((size_t) lineSamples, 0.0f),
-              table (4096)
+              table (4096),
+              leftWrite (firstWriteIndex),
+              rightWrite (firstWriteIndex)
         {
             for (int i = 0; i < 4096; ++i)
                 table[(size_t) i] = sinf (static_cast<float> (i) * 6.2831855f / 4096.0f);
@@ -221,7 +223,7 @@ namespace reference
 
         int lineLength;
         std::vector<float> leftLine, rightLine, table;
-        int leftWrite = 0, rightWrite = 0;
+        int leftWrite, rightWrite;
 
         int shapeCode = 1;
         float sampleRate = 44100.0f;

@@ -29,6 +29,7 @@ namespace
         double sampleRate;
         bool prepareFirst;
         std::vector<Segment> segments;
+        int firstWriteIndex = -1; // >= 0: both lines start there, at their full length
     };
 
     void PrintTo (const ModelCase& c, std::ostream* os) { *os << c.name; }
@@ -49,7 +50,18 @@ namespace
 
         OfflineHost host;
         auto& processor = dynamic_cast<ZKUndularAudioProcessor&> (host.getProcessor());
-        auto model = std::make_unique<reference::Engine>();
+        std::unique_ptr<reference::Engine> model;
+
+        if (c.firstWriteIndex >= 0)
+        {
+            model = std::make_unique<reference::Engine> (my::VibratoProcessor::delayLineLength, c.firstWriteIndex);
+            processor.vibrato.delayLeft.writeIndex = c.firstWriteIndex;
+            processor.vibrato.delayRight.writeIndex = c.firstWriteIndex;
+        }
+        else
+        {
+            model = std::make_unique<reference::Engine>();
+        }
 
         int total = 0;
         for (const auto& segment : c.segments)
@@ -151,6 +163,13 @@ namespace
               { { { "rate", 3.0f }, { "depth", 60.0f }, { "phase", 30.0f }, { "width", 50.0f } }, 2000, 512 }, // targets at once
               { { { "rate", 6.0f }, { "width", 100.0f } }, 10000, 512, 44100.0 },
           } },
+        { "AcrossTheEndOfTheLines", 48000.0, true,
+          {
+              { { { "rate", 0.7f }, { "depth", 80.0f }, { "phase", 40.0f } }, 20000, 512 },
+              { {}, 30000, 100 },     // steady, the writes and reads wrap at 16,000,000
+              { { { "shape", 1.0f } }, 10000, 61 },
+          },
+          my::VibratoProcessor::delayLineLength - 25000 },
     };
 
     INSTANTIATE_TEST_SUITE_P (Runs, ReferenceModel, ::testing::ValuesIn (modelCases),

@@ -3,4 +3,7 @@ list (APPEND ZK_TEST_SOURCES
     "${CMAKE_CURRENT_LIST_DIR}/ParametersTest.cpp"
     "${CMAKE_CURRENT_LIST_DIR}/DspBlocksTest.cpp"
     "${CMAKE_CURRENT_LIST_DIR}/ReferenceModelTest.cpp"
-    "${CMAKE_CURRENT_LIST_DIR}/ProcessorTest.cpp")
+    "${CMAKE_CURRENT_LIST_DIR}/ProcessorTest.cpp"
+    "${CMAKE_CURRENT_LIST_DIR}/AllocationCounting.cpp"
+    "${CMAKE_CURRENT_LIST_DIR}/RealtimeAllocationTest.cpp"
+    "${CMAKE_CURRENT_LIST_DIR}/StateTest.cpp")
