@@ -1,5 +1,12 @@
 #include "MyStereoEnhancerProcessor.h"
 
+#if defined (__SSE2__) || defined (_M_X64)
+ #include <emmintrin.h>
+ #define ZK_WIDTH_SSE2 1
+#else
+ #define ZK_WIDTH_SSE2 0
+#endif
+
 namespace my
 {
 
@@ -35,9 +42,26 @@ void StereoEnhancerProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& b
     for (; i < numSamples && widthSmoothed.isSmoothing(); ++i)
         applyWidth (channel0[i], channel1[i], widthSmoothed.getNextValue());
 
-    // Not ramping, every further frame gets the target: the same bits, in a
-    // loop the compiler can vectorise.
-    const float g = widthSmoothed.getTargetValue();
+    // Not ramping, every further frame gets the target.
+    float g = widthSmoothed.getTargetValue();
+
+   #if ZK_WIDTH_SSE2
+    // Four frames at a time, the same operations in the same order.
+    g = g < 0.0f ? 0.0f : g;
+    g = g > 1.0f ? 1.0f : g;
+    const auto half = _mm_set1_ps (0.5f);
+    const auto width4 = _mm_set1_ps (g);
+
+    for (; i + 4 <= numSamples; i += 4)
+    {
+        const auto l = _mm_loadu_ps (channel0 + i);
+        const auto r = _mm_loadu_ps (channel1 + i);
+        const auto mid = _mm_mul_ps (_mm_add_ps (l, r), half);
+        const auto side = _mm_mul_ps (_mm_mul_ps (_mm_sub_ps (l, r), half), width4);
+        _mm_storeu_ps (channel0 + i, _mm_add_ps (mid, side));
+        _mm_storeu_ps (channel1 + i, _mm_sub_ps (mid, side));
+    }
+   #endif
 
     for (; i < numSamples; ++i)
         applyWidth (channel0[i], channel1[i], g);

@@ -118,11 +118,25 @@ namespace
         return select (_mm_cmpgt_ps (x, one), _mm_sub_ps (x, one), x);
     }
 
-    inline __m128 gather (const float* samples, __m128i indices) noexcept
+    inline __m128 selectInt (__m128i mask, __m128 ifTrue, __m128 ifFalse) noexcept
+    {
+        return select (_mm_castsi128_ps (mask), ifTrue, ifFalse);
+    }
+
+    inline __m128 loadPair (const float* samples, int index) noexcept
+    {
+        return _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (samples + index)));
+    }
+
+    /** samples[i] into first and samples[i + 1] into second, for each lane's i. */
+    inline void gatherPairs (const float* samples, __m128i indices, __m128& first, __m128& second) noexcept
     {
         alignas (16) int i[4];
         _mm_store_si128 (reinterpret_cast<__m128i*> (i), indices);
-        return _mm_setr_ps (samples[i[0]], samples[i[1]], samples[i[2]], samples[i[3]]);
+        const auto p01 = _mm_movelh_ps (loadPair (samples, i[0]), loadPair (samples, i[1]));
+        const auto p23 = _mm_movelh_ps (loadPair (samples, i[2]), loadPair (samples, i[3]));
+        first = _mm_shuffle_ps (p01, p23, _MM_SHUFFLE (2, 0, 2, 0));
+        second = _mm_shuffle_ps (p01, p23, _MM_SHUFFLE (3, 1, 3, 1));
     }
 
     template <int curve>
@@ -137,8 +151,25 @@ namespace
             const auto i = _mm_cvttps_epi32 (pos);
             const auto frac = _mm_sub_ps (pos, _mm_cvtepi32_ps (i));
             const auto mask = _mm_set1_epi32 (tableSize - 1);
-            const auto a = gather (table, _mm_and_si128 (i, mask));
-            const auto b = gather (table, _mm_and_si128 (_mm_add_epi32 (i, _mm_set1_epi32 (1)), mask));
+
+            // ib = (i + 1) & mask is ia + 1, except at the last entry, where it
+            // is 0: there the pair before is loaded and the entries are moved.
+            const auto ia = _mm_and_si128 (i, mask);
+            const auto atEnd = _mm_cmpeq_epi32 (ia, mask);
+            __m128 a, b;
+
+            if (_mm_movemask_epi8 (atEnd) == 0)
+            {
+                gatherPairs (table, ia, a, b);
+            }
+            else
+            {
+                __m128 first, second;
+                gatherPairs (table, _mm_add_epi32 (ia, atEnd), first, second);
+                a = selectInt (atEnd, second, first);
+                b = selectInt (atEnd, _mm_set1_ps (table[0]), second);
+            }
+
             const auto v = _mm_add_ps (_mm_mul_ps (_mm_sub_ps (b, a), frac), a);
             return _mm_mul_ps (_mm_add_ps (v, one), half);
         }
@@ -184,7 +215,8 @@ namespace
         const auto offset4 = _mm_set1_ps (offset);
         const auto perUnit2 = _mm_set1_pd (delayPerUnit);
         const auto safe4 = _mm_set1_ps (safeDelay);
-        int safeLanes = 0xf;
+        const auto zero4 = _mm_setzero_ps();
+        auto inRange = _mm_castsi128_ps (_mm_set1_epi32 (-1));
 
         for (; j + 4 <= count; j += 4)
         {
@@ -194,10 +226,11 @@ namespace
             const auto dR = delayOf4 (curveValue4<curve> (qR, table, tableSize), perUnit2);
             _mm_storeu_ps (delaysLeft + j, dL);
             _mm_storeu_ps (delaysRight + j, dR);
-            safeLanes &= _mm_movemask_ps (_mm_and_ps (_mm_cmplt_ps (dL, safe4), _mm_cmplt_ps (dR, safe4)));
+            inRange = _mm_and_ps (inRange, _mm_and_ps (_mm_cmplt_ps (dL, safe4), _mm_cmpge_ps (dL, zero4)));
+            inRange = _mm_and_ps (inRange, _mm_and_ps (_mm_cmplt_ps (dR, safe4), _mm_cmpge_ps (dR, zero4)));
         }
 
-        writeAhead = safeLanes == 0xf;
+        writeAhead = _mm_movemask_ps (inRange) == 0xf;
        #endif
 
         for (; j < count; ++j)
@@ -214,47 +247,59 @@ namespace
             const auto dR = static_cast<float> (static_cast<double> (mR) * delayPerUnit);
             delaysLeft[j] = dL;
             delaysRight[j] = dR;
-            writeAhead = writeAhead && dL < safeDelay && dR < safeDelay;
+            writeAhead = writeAhead && dL < safeDelay && dR < safeDelay && dL >= 0.0f && dR >= 0.0f;
         }
 
         return writeAhead;
     }
 
     /** The reads of count frames whose writes all happened already; frame j was
-        written at writeIndex + j. */
+        written at writeIndex + j. Every delay lies in [0, bufSize - 1], where
+        the read's clamps change nothing. */
     inline void readChunk (const float* samples, int bufSize, int writeIndex,
                            const float* delays, float* output, int count) noexcept
     {
         int j = 0;
 
        #if ZK_VIBRATO_SSE2
-        const auto longest = _mm_set1_ps (static_cast<float> (bufSize - 1));
-        const auto size4 = _mm_set1_epi32 (bufSize);
-        const auto zero4 = _mm_setzero_si128();
-        const auto one4 = _mm_set1_epi32 (1);
-        const auto two4 = _mm_set1_epi32 (2);
-        auto written = _mm_add_epi32 (_mm_set1_epi32 (writeIndex + 1), _mm_setr_epi32 (0, 1, 2, 3));
-
-        for (; j + 4 <= count; j += 4)
+        // The write position after each frame's write; within a chunk that does
+        // not reach the end of the line it never wraps.
+        if (writeIndex + count < bufSize)
         {
-            auto d = _mm_loadu_ps (delays + j);
-            d = select (_mm_cmple_ps (d, longest), d, longest);
-            d = _mm_and_ps (_mm_cmpge_ps (d, _mm_setzero_ps()), d);
+            const auto size4 = _mm_set1_epi32 (bufSize);
+            const auto zero4 = _mm_setzero_si128();
+            const auto one4 = _mm_set1_epi32 (1);
+            auto written = _mm_add_epi32 (_mm_set1_epi32 (writeIndex + 1), _mm_setr_epi32 (0, 1, 2, 3));
 
-            const auto n = _mm_cvttps_epi32 (d);
-            const auto f = _mm_sub_ps (d, _mm_cvtepi32_ps (n));
+            for (; j + 4 <= count; j += 4)
+            {
+                const auto d = _mm_loadu_ps (delays + j);
+                const auto n = _mm_cvttps_epi32 (d);
+                const auto f = _mm_sub_ps (d, _mm_cvtepi32_ps (n));
 
-            // The write position after each frame's write, bufSize for 0.
-            const auto wj = _mm_sub_epi32 (written, _mm_and_si128 (_mm_cmpgt_epi32 (written, size4), size4));
-            auto ia = _mm_sub_epi32 (_mm_sub_epi32 (wj, one4), n);
-            auto ib = _mm_sub_epi32 (_mm_sub_epi32 (wj, two4), n);
-            ia = _mm_add_epi32 (ia, _mm_and_si128 (_mm_cmplt_epi32 (ia, zero4), size4));
-            ib = _mm_add_epi32 (ib, _mm_and_si128 (_mm_cmplt_epi32 (ib, zero4), size4));
+                auto ia = _mm_sub_epi32 (_mm_sub_epi32 (written, one4), n);
+                ia = _mm_add_epi32 (ia, _mm_and_si128 (_mm_cmplt_epi32 (ia, zero4), size4));
 
-            const auto a = gather (samples, ia);
-            const auto b = gather (samples, ib);
-            _mm_storeu_ps (output + j, _mm_add_ps (_mm_mul_ps (_mm_sub_ps (b, a), f), a));
-            written = _mm_add_epi32 (written, _mm_set1_epi32 (4));
+                // ib (w - 2 - n, plus bufSize if negative) is ia - 1, except for
+                // ia = 0, where it is the last sample of the line.
+                const auto atStart = _mm_cmpeq_epi32 (ia, zero4);
+                __m128 a, b;
+
+                if (_mm_movemask_epi8 (atStart) == 0)
+                {
+                    gatherPairs (samples, _mm_sub_epi32 (ia, one4), b, a);
+                }
+                else
+                {
+                    __m128 first, second;
+                    gatherPairs (samples, _mm_sub_epi32 (_mm_sub_epi32 (ia, one4), atStart), first, second);
+                    a = selectInt (atStart, first, second);
+                    b = selectInt (atStart, _mm_set1_ps (samples[bufSize - 1]), first);
+                }
+
+                _mm_storeu_ps (output + j, _mm_add_ps (_mm_mul_ps (_mm_sub_ps (b, a), f), a));
+                written = _mm_add_epi32 (written, _mm_set1_epi32 (4));
+            }
         }
        #endif
 
