@@ -5,10 +5,25 @@
 
 #include <cmath>
 
+namespace
+{
+    // The Audio Unit wrapper switches every bus on right after construction.
+    // The VST3 and LV2 wrappers instead tell the host each bus's default state
+    // (VST3 kDefaultActive, LV2 lv2:connectionOptional audio ports); a host that
+    // keeps those defaults would run an inactive bus with no channels, or leave
+    // the LV2's audio ports unconnected, which the LV2 wrapper does not survive.
+    // So under those two wrappers both buses are declared active.
+    bool busesActiveByDefault()
+    {
+        const auto wrapper = juce::PluginHostType::getPluginLoadedAs();
+        return wrapper == juce::AudioProcessor::wrapperType_VST3 || wrapper == juce::AudioProcessor::wrapperType_LV2;
+    }
+} // namespace
+
 ZKUndularAudioProcessor::ZKUndularAudioProcessor()
     : juce::AudioProcessor (BusesProperties()
-                                .withInput ("Input", juce::AudioChannelSet::stereo(), false)
-                                .withOutput ("Output", juce::AudioChannelSet::stereo(), false)),
+                                .withInput ("Input", juce::AudioChannelSet::stereo(), busesActiveByDefault())
+                                .withOutput ("Output", juce::AudioChannelSet::stereo(), busesActiveByDefault())),
       parameters (*this, nullptr, "Parameters", my::Parameters::makeParams())
 {
 }

@@ -16,6 +16,7 @@ target_sources (zk-host-tests PRIVATE
     "${CMAKE_CURRENT_LIST_DIR}/ReferenceRender.h"
     "${CMAKE_CURRENT_LIST_DIR}/HostedParametersTest.cpp"
     "${CMAKE_CURRENT_LIST_DIR}/HostedAudioTest.cpp"
+    "${CMAKE_CURRENT_LIST_DIR}/HostedBusesTest.cpp"
     "${CMAKE_CURRENT_LIST_DIR}/HostedStateTest.cpp"
     "${CMAKE_CURRENT_LIST_DIR}/HostedEditorTest.cpp")
 
