@@ -276,7 +276,7 @@ namespace
         EXPECT_EQ (rampLengthOf (width.widthSmoothed), steps);
     }
 
-    INSTANTIATE_TEST_SUITE_P (SampleRates, RampLength,
+    INSTANTIATE_TEST_SUITE_P (RampSampleRates, RampLength,
                               ::testing::Values (RampCase { 44100.0, 4410 }, RampCase { 48000.0, 4800 },
                                                  RampCase { 96000.0, 9600 }, RampCase { 192000.0, 19200 },
                                                  RampCase { 11025.0, 1102 }, RampCase { 22050.0, 2205 },
@@ -467,6 +467,23 @@ namespace
         EXPECT_EQ (probe.v->lfo.phase, 1.0f);
         probe.process (0.0f, 0.0f);
         EXPECT_EQ (probe.v->lfo.phase, 1.0f / 65536.0f);
+    }
+
+    TEST (LfoPhase, TheBlockPathKeepsExactlyOneForThatSampleToo)
+    {
+        // The same whole cycle, run as blocks with the smoothers standing still.
+        SteadyVibrato probe (2, 1.0f, 0.5f, 0.25f, 65536.0);
+        juce::AudioBuffer<float> audio (2, 65536);
+        audio.clear();
+        juce::dsp::AudioBlock<float> block (audio);
+
+        probe.v->processAudioBlock (block);
+        EXPECT_EQ (probe.v->lfo.phase, 1.0f);
+
+        auto one = block.getSubBlock (0, 1);
+        probe.v->processAudioBlock (one);
+        EXPECT_EQ (probe.v->lfo.phase, 1.0f / 65536.0f);
+        EXPECT_EQ (probe.v->delayLeft.writeIndex, 65537);
     }
 
     //==============================================================================

@@ -126,6 +126,6 @@ namespace
         { "OddBlocks", 22050.0, 37, { { "shape", 1.0f }, { "rate", 2.0f }, { "depth", 60.0f } } },
     };
 
-    INSTANTIATE_TEST_SUITE_P (Settings, RealtimePath, ::testing::ValuesIn (realtimeCases),
+    INSTANTIATE_TEST_SUITE_P (RealtimeSettings, RealtimePath, ::testing::ValuesIn (realtimeCases),
                               [] (const ::testing::TestParamInfo<RealtimeCase>& run) { return std::string (run.param.name); });
 } // namespace

@@ -172,6 +172,6 @@ namespace
           my::VibratoProcessor::delayLineLength - 25000 },
     };
 
-    INSTANTIATE_TEST_SUITE_P (Runs, ReferenceModel, ::testing::ValuesIn (modelCases),
+    INSTANTIATE_TEST_SUITE_P (ModelRuns, ReferenceModel, ::testing::ValuesIn (modelCases),
                               [] (const ::testing::TestParamInfo<ModelCase>& run) { return std::string (run.param.name); });
 } // namespace
