@@ -1,11 +1,293 @@
 #include "MyStateReader.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
 namespace my
 {
 
+namespace
+{
+    /** Type markers of a value in the stream (the byte after its size). */
+    enum ValueMarker : std::uint8_t
+    {
+        intMarker = 1,
+        boolTrueMarker = 2,
+        boolFalseMarker = 3,
+        doubleMarker = 4,
+        stringMarker = 5,
+        int64Marker = 6,
+        arrayMarker = 7,
+        binaryMarker = 8
+    };
+
+    /** Reads the value-tree stream format straight from the caller's bytes.
+
+        The primitive reads behave exactly like juce::MemoryInputStream's: past
+        the end a byte reads as 0, a fixed-size number that is cut off reads as 0
+        (and uses up what was there), a string runs to its zero byte or the end.
+        The tree and value reads follow juce::ValueTree::readFromStream and
+        juce::var::readFromStream step for step, but every loop also ends with
+        the bytes, and stop() makes the rest of the block read as if it had ended. */
+    class BoundedStateReader final
+    {
+    public:
+        BoundedStateReader (const void* data, size_t numBytes) noexcept
+            : bytes (static_cast<const std::uint8_t*> (data)),
+              size (data != nullptr ? numBytes : 0)
+        {
+        }
+
+        juce::ValueTree readTree (int level)
+        {
+            if (level > StateReaderLimits::maxDepth || elementsLeft <= 0)
+                stop();
+
+            const auto type = readString();
+
+            if (type.isEmpty())
+                return {};
+
+            --elementsLeft;
+            juce::ValueTree tree { juce::Identifier (type) };
+
+            const auto numProperties = readCompressedInt();
+
+            if (numProperties < 0)
+                return tree;
+
+            for (int i = 0; i < numProperties && ! atEnd(); ++i)
+            {
+                if (elementsLeft <= 0)
+                {
+                    stop();
+                    break;
+                }
+
+                const auto name = readString();
+
+                // An empty name is skipped without reading a value.
+                if (name.isEmpty())
+                    continue;
+
+                --elementsLeft;
+                const juce::Identifier identifier (name);
+                const auto value = readValue (level);
+
+                // A repeated name keeps its first value when the new one equals it;
+                // for two empty binaries the framework's comparison would hand
+                // memcmp a null pointer, so that case is settled here.
+                if (isEmptyBinary (value))
+                    if (const auto* existing = tree.getPropertyPointer (identifier))
+                        if (isEmptyBinary (*existing))
+                            continue;
+
+                tree.setProperty (identifier, value, nullptr);
+            }
+
+            const auto numChildren = readCompressedInt();
+
+            for (int i = 0; i < numChildren && ! atEnd(); ++i)
+            {
+                auto child = readTree (level + 1);
+
+                if (! child.isValid())
+                    break;
+
+                tree.appendChild (child, nullptr);
+            }
+
+            return tree;
+        }
+
+    private:
+        juce::var readValue (int level)
+        {
+            const auto numBytes = readCompressedInt();
+
+            if (numBytes <= 0)
+                return {};
+
+            const auto payloadSize = static_cast<size_t> (numBytes) - 1;
+
+            switch (readByte())
+            {
+                case intMarker:       return juce::var (static_cast<int> (readUint32()));
+                case int64Marker:     return juce::var (static_cast<juce::int64> (readUint64()));
+                case boolTrueMarker:  return juce::var (true);
+                case boolFalseMarker: return juce::var (false);
+                case doubleMarker:    return juce::var (readDouble());
+                case stringMarker:    return juce::var (readUtf8 (payloadSize));
+                case binaryMarker:    return readBinary (payloadSize);
+                case arrayMarker:     return readArray (level + 1);
+                default:              skip (payloadSize); return {};
+            }
+        }
+
+        juce::var readBinary (size_t numBytes)
+        {
+            const auto available = std::min (numBytes, remaining());
+            juce::var value (bytes + position, available);
+            position += available;
+            return value;
+        }
+
+        juce::var readArray (int level)
+        {
+            // Too deep: the value reads as if the bytes had ended before it.
+            if (level > StateReaderLimits::maxDepth)
+            {
+                stop();
+                return {};
+            }
+
+            juce::Array<juce::var> elements;
+
+            for (auto i = readCompressedInt(); --i >= 0 && ! atEnd();)
+            {
+                if (elementsLeft <= 0)
+                {
+                    stop();
+                    break;
+                }
+
+                --elementsLeft;
+                elements.add (readValue (level));
+            }
+
+            return juce::var (std::move (elements));
+        }
+
+        static bool isEmptyBinary (const juce::var& value) noexcept
+        {
+            const auto* block = value.getBinaryData();
+            return block != nullptr && block->isEmpty();
+        }
+
+        bool atEnd() const noexcept { return position >= size; }
+        size_t remaining() const noexcept { return size - position; }
+        void stop() noexcept { position = size; }
+        void skip (size_t numBytes) noexcept { position += std::min (numBytes, remaining()); }
+
+        std::uint8_t readByte() noexcept
+        {
+            return atEnd() ? std::uint8_t { 0 } : bytes[position++];
+        }
+
+        /** Copies what there is of numBytes; true when all of them were there. */
+        bool read (std::uint8_t* dest, size_t numBytes) noexcept
+        {
+            const auto available = std::min (numBytes, remaining());
+
+            if (available > 0)
+                std::memcpy (dest, bytes + position, available);
+
+            position += available;
+            return available == numBytes;
+        }
+
+        std::uint32_t readUint32() noexcept
+        {
+            std::uint8_t b[4] {};
+
+            if (! read (b, sizeof (b)))
+                return 0;
+
+            return static_cast<std::uint32_t> (b[0]) | static_cast<std::uint32_t> (b[1]) << 8
+                 | static_cast<std::uint32_t> (b[2]) << 16 | static_cast<std::uint32_t> (b[3]) << 24;
+        }
+
+        std::uint64_t readUint64() noexcept
+        {
+            std::uint8_t b[8] {};
+
+            if (! read (b, sizeof (b)))
+                return 0;
+
+            std::uint64_t value = 0;
+
+            for (int i = 7; i >= 0; --i)
+                value = (value << 8) | b[i];
+
+            return value;
+        }
+
+        double readDouble() noexcept
+        {
+            const auto bits = readUint64();
+            double value;
+            std::memcpy (&value, &bits, sizeof (value));
+            return value;
+        }
+
+        /** A size byte (bit 7 the sign, bits 0-6 the number of bytes, at most 4)
+            followed by that many little-endian bytes; 0 for anything unreadable. */
+        int readCompressedInt() noexcept
+        {
+            const auto sizeByte = readByte();
+
+            if (sizeByte == 0)
+                return 0;
+
+            const auto numBytes = static_cast<size_t> (sizeByte & 0x7f);
+
+            if (numBytes > 4)
+                return 0;
+
+            std::uint8_t b[4] {};
+
+            if (! read (b, numBytes))
+                return 0;
+
+            const auto magnitude = static_cast<std::uint32_t> (b[0]) | static_cast<std::uint32_t> (b[1]) << 8
+                                 | static_cast<std::uint32_t> (b[2]) << 16 | static_cast<std::uint32_t> (b[3]) << 24;
+
+            // Two's complement, also for the one magnitude whose negation overflows.
+            const auto value = (sizeByte & 0x80) != 0 ? 0u - magnitude : magnitude;
+            return static_cast<int> (value);
+        }
+
+        /** The bytes up to and including the next zero byte, or to the end. */
+        juce::String readString()
+        {
+            if (atEnd())
+                return {};
+
+            const auto* start = bytes + position;
+            const auto* zero = static_cast<const std::uint8_t*> (std::memchr (start, 0, remaining()));
+            const auto length = zero != nullptr ? static_cast<size_t> (zero - start) + 1 : remaining();
+            return readUtf8 (length);
+        }
+
+        /** What there is of numBytes as text, taken as the framework takes it:
+            the raw bytes, up to the first zero byte among them. */
+        juce::String readUtf8 (size_t numBytes)
+        {
+            const auto available = std::min (numBytes, remaining());
+
+            if (available == 0)
+                return {};
+
+            const auto* start = reinterpret_cast<const char*> (bytes + position);
+            position += available;
+            return juce::String (juce::CharPointer_UTF8 (start), juce::CharPointer_UTF8 (start + available));
+        }
+
+        const std::uint8_t* bytes;
+        size_t size;
+        size_t position = 0;
+        int elementsLeft = StateReaderLimits::maxElements;
+
+        JUCE_DECLARE_NON_COPYABLE (BoundedStateReader)
+    };
+} // namespace
+
 juce::ValueTree readStateTree (const void* data, size_t numBytes)
 {
-    return juce::ValueTree::readFromData (data, numBytes);
+    BoundedStateReader reader (data, numBytes);
+    return reader.readTree (1);
 }
 
 } // namespace my
