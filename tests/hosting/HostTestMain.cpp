@@ -66,7 +66,7 @@ int main (int argc, char** argv)
 
     juce::String problem;
 
-    if (! makeTestHome (problem))
+    if (! ::testing::GTEST_FLAG (list_tests) && ! makeTestHome (problem))
     {
         std::cerr << "zk-host-tests: " << problem << "\n";
         return 1;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace
 {
     const char* const ownParameterNames[] { "Shape", "Rate", "Depth", "Phase", "Width" };
@@ -14,11 +16,20 @@ namespace
     class HostedParameters : public ::testing::TestWithParam<PluginFormat>
     {
     protected:
+        // These tests only read what the host shows, so one instance per format
+        // serves them all (an instance costs two 64 MB delay lines).
         void SetUp() override
         {
-            plugin = std::make_unique<HostedPlugin> (GetParam(), 48000.0, 512);
+            auto& shared = instances[GetParam()];
+
+            if (shared == nullptr)
+                shared = std::make_unique<HostedPlugin> (GetParam(), 48000.0, 512);
+
+            plugin = shared.get();
             ASSERT_TRUE (plugin->isLoaded()) << plugin->getError();
         }
+
+        static void TearDownTestSuite() { instances.clear(); }
 
         juce::AudioProcessorParameter& parameter (const char* name)
         {
@@ -30,7 +41,10 @@ namespace
             return *found;
         }
 
-        std::unique_ptr<HostedPlugin> plugin;
+        HostedPlugin* plugin = nullptr;
+
+    private:
+        static inline std::map<PluginFormat, std::unique_ptr<HostedPlugin>> instances;
     };
 
     struct TextCase
