@@ -18,11 +18,13 @@ namespace
     {
         PluginFormat format;
         RenderSettings settings;
+        double sampleRate;
     };
 
     std::ostream& operator<< (std::ostream& os, const AudioCase& c)
     {
-        return os << toString (c.format) << " " << c.settings.shape << " block " << c.settings.blockSize;
+        return os << toString (c.format) << " " << c.settings.shape << " block " << c.settings.blockSize
+                  << " at " << c.sampleRate << " Hz";
     }
 
     RenderSettings vibrato (const char* shape, int blockSize)
@@ -38,14 +40,13 @@ namespace
     }
 
     class HostedAudio : public ::testing::TestWithParam<AudioCase> {};
-
-    constexpr double sampleRate = 48000.0;
-    constexpr int numSamples = 36000; // 0.75 s: the 0.1 s ramp and a few LFO cycles
 } // namespace
 
 TEST_P (HostedAudio, EqualsTheProcessorsOwnOutputSampleForSample)
 {
     const auto& settings = GetParam().settings;
+    const auto sampleRate = GetParam().sampleRate;
+    const auto numSamples = (int) (sampleRate * 0.75); // the 0.1 s ramp and a few LFO cycles
     const auto input = makeStereoTestSignal (sampleRate, numSamples);
 
     juce::String error;
@@ -103,6 +104,7 @@ TEST_P (HostedBypass, TheHostsBypassPassesTheInputThroughUnchanged)
     // Both wrappers give the host a bypass switch of their own (VST3 bypass
     // parameter, LV2 "enabled" port); with it on the framework's default bypass
     // runs and, as the plug-in has no latency, the input comes out as it went in.
+    constexpr double sampleRate = 48000.0;
     constexpr int blockSize = 512;
     const auto input = makeStereoTestSignal (sampleRate, blockSize * 16);
 
@@ -147,13 +149,16 @@ INSTANTIATE_TEST_SUITE_P (Formats, HostedBypass,
                           [] (const auto& testInfo) { return toString (testInfo.param); });
 
 INSTANTIATE_TEST_SUITE_P (Formats, HostedAudio,
-                          ::testing::Values (AudioCase { PluginFormat::vst3, vibrato ("sine", 512) },
-                                             AudioCase { PluginFormat::lv2, vibrato ("sine", 512) },
-                                             AudioCase { PluginFormat::vst3, vibrato ("triangle", 97) },
-                                             AudioCase { PluginFormat::lv2, vibrato ("triangle", 97) }),
+                          ::testing::Values (AudioCase { PluginFormat::vst3, vibrato ("sine", 512), 48000.0 },
+                                             AudioCase { PluginFormat::lv2, vibrato ("sine", 512), 48000.0 },
+                                             AudioCase { PluginFormat::vst3, vibrato ("triangle", 97), 44100.0 },
+                                             AudioCase { PluginFormat::lv2, vibrato ("triangle", 97), 44100.0 },
+                                             AudioCase { PluginFormat::vst3, vibrato ("sine", 4096), 96000.0 },
+                                             AudioCase { PluginFormat::lv2, vibrato ("triangle", 4096), 96000.0 }),
                           [] (const auto& testInfo)
                           {
                               const auto& c = testInfo.param;
                               return toString (c.format) + "_" + c.settings.shape.toStdString()
-                                   + "_block" + std::to_string (c.settings.blockSize);
+                                   + "_block" + std::to_string (c.settings.blockSize)
+                                   + "_" + std::to_string ((int) c.sampleRate) + "Hz";
                           });
