@@ -9,45 +9,8 @@ namespace
 {
     constexpr float zoom = 8.0f;
 
-    /** The pointer's direction in degrees clockwise from 12 o'clock, from the
-        light pixels inside the knob of a render at 8x. */
-    double pointerAngleDegrees (my::DialZk4& dial)
-    {
-        const auto image = zktest::renderComponent (dial, zoom);
-        const auto cx = (double) dial.getWidth() * 0.5 * zoom;
-        const auto cy = (26.5 + (double) dial.radius) * zoom;
-        const auto knobRadius = ((double) dial.radius - 2.5) * zoom - 2.0;
-
-        double sumX = 0.0, sumY = 0.0, sumWeight = 0.0;
-
-        for (int y = 0; y < image.getHeight(); ++y)
-        {
-            for (int x = 0; x < image.getWidth(); ++x)
-            {
-                const auto dx = x + 0.5 - cx;
-                const auto dy = y + 0.5 - cy;
-
-                if (dx * dx + dy * dy > knobRadius * knobRadius)
-                    continue;
-
-                const auto weight = juce::jlimit (0.0, 1.0, (image.getPixelAt (x, y).getRed() - 0x28) / double (0xe6 - 0x28));
-                sumX += dx * weight;
-                sumY += dy * weight;
-                sumWeight += weight;
-            }
-        }
-
-        if (sumWeight == 0.0)
-            return std::nan ("");
-
-        auto degrees = juce::radiansToDegrees (std::atan2 (sumX / sumWeight, -sumY / sumWeight));
-        return degrees < 0.0 ? degrees + 360.0 : degrees;
-    }
-
-    double angleDifference (double a, double b)
-    {
-        return std::remainder (a - b, 360.0);
-    }
+    using zktest::angleDifference;
+    using zktest::pointerAngleDegrees;
 
     /** Left and right edge of the value pop-up's box on row 9 (empty if none). */
     juce::Range<int> popupBoxColumns (my::DialZk4& dial)
@@ -313,4 +276,33 @@ TEST (Dial, AlternateLookAndDebugBackground)
     // The pointer comes from slot 49, unset in the house scheme: the red marker.
     EXPECT_EQ (zktest::argbAt (image, (int) (30.0f * zoom) - 1, (int) (33.0f * zoom)), 0xffc80000u);
     EXPECT_EQ (zktest::countColour (image, image.getBounds(), 0xffe6e6e6), 0);
+}
+
+TEST (Dial, LogarithmicDisplayMapping)
+{
+    my::DialZk4 dial;
+    dial.setSize (60, 100);
+    dial.setRange (1.0, 100.0, 0.0);
+    dial.displayMin = 1.0f;
+    dial.displayMax = 100.0f;
+    dial.displayLog = true;
+
+    for (const auto& [value, degrees] : { std::pair { 10.0, 0.0 }, std::pair { 1.0, 217.5 }, std::pair { 100.0, 142.5 } })
+    {
+        dial.setValue (value, juce::dontSendNotification);
+        EXPECT_NEAR (angleDifference (pointerAngleDegrees (dial), degrees), 0.0, 0.3) << value;
+    }
+
+    // The power law takes precedence over the logarithm.
+    dial.displayPowerLaw = true;
+    dial.displaySkew = 1.0f;
+    dial.setValue (50.5, juce::dontSendNotification);
+    EXPECT_NEAR (angleDifference (pointerAngleDegrees (dial), 0.0), 0.0, 0.3);
+}
+
+TEST_F (LinearDial, ValueTextWiderThanTheDialGivesABoxCutAtItsEdges)
+{
+    dial.valueSuffix = " percent of the whole range";
+    dial.showValueBox = true;
+    EXPECT_EQ (popupBoxColumns (dial), juce::Range<int> (0, 60));
 }

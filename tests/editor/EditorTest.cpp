@@ -75,33 +75,6 @@ namespace
         return editor.createComponentSnapshot (editor.getLocalBounds(), true, 1.0f)
                      .convertedToFormat (juce::Image::ARGB);
     }
-
-    double pointerDegrees (my::DialZk4& dial)
-    {
-        // Light pixels inside the knob, at 8x.
-        constexpr float zoom = 8.0f;
-        const auto image = zktest::renderComponent (dial, zoom);
-        const auto cx = dial.getWidth() * 0.5 * zoom;
-        const auto cy = (26.5 + dial.radius) * zoom;
-        const auto inside = (dial.radius - 2.5) * zoom - 2.0;
-        double sx = 0.0, sy = 0.0, sw = 0.0;
-
-        for (int y = 0; y < image.getHeight(); ++y)
-            for (int x = 0; x < image.getWidth(); ++x)
-            {
-                const auto dx = x + 0.5 - cx, dy = y + 0.5 - cy;
-
-                if (dx * dx + dy * dy < inside * inside)
-                {
-                    const auto w = juce::jlimit (0.0, 1.0, (image.getPixelAt (x, y).getRed() - 0x28) / double (0xe6 - 0x28));
-                    sx += dx * w;
-                    sy += dy * w;
-                    sw += w;
-                }
-            }
-
-        return juce::radiansToDegrees (std::atan2 (sx / sw, -sy / sw));
-    }
 } // namespace
 
 //==============================================================================
@@ -390,16 +363,16 @@ TEST_F (EditorFixture, HostChangesMoveTheSelectionAndThePointers)
     // RATE: the pointer follows ((v - 0.01) / 29.99) ^ (1/4), not the parameter's cubic curve.
     parameter ("rate").setValueNotifyingHost (0.5f); // 3.75875 Hz
     EXPECT_NEAR (c.rateDial.getValue(), 3.75875, 1e-5);
-    EXPECT_NEAR (pointerDegrees (c.rateDial), 26.96, 0.3);
+    EXPECT_NEAR (zktest::angleDifference (zktest::pointerAngleDegrees (c.rateDial), 26.96), 0.0, 0.3);
 
     setFromHost ("rate", 1.0f);
-    EXPECT_NEAR (pointerDegrees (c.rateDial), -21.02, 0.3);
+    EXPECT_NEAR (zktest::angleDifference (zktest::pointerAngleDegrees (c.rateDial), -21.02), 0.0, 0.3);
 
     setFromHost ("rate", 0.01f);
-    EXPECT_NEAR (pointerDegrees (c.rateDial), 217.5 - 360.0, 0.3);
+    EXPECT_NEAR (zktest::angleDifference (zktest::pointerAngleDegrees (c.rateDial), 217.5), 0.0, 0.3);
 
     setFromHost ("width", 50.0f);
-    EXPECT_NEAR (pointerDegrees (c.widthDial), 0.0, 0.3);
+    EXPECT_NEAR (zktest::angleDifference (zktest::pointerAngleDegrees (c.widthDial), 0.0), 0.0, 0.3);
 }
 
 TEST_F (EditorFixture, DialDragChangesItsParameterInsideAGesture)

@@ -2,6 +2,8 @@
 
 // Offscreen rendering and synthetic mouse input for the editor tests.
 
+#include "MyDialZk4.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cmath>
@@ -121,5 +123,48 @@ public:
 private:
     juce::ModifierKeys previous;
 };
+
+/** The dial pointer's direction in degrees clockwise from 12 o'clock, in
+    [0, 360): the centroid of the light pixels inside the knob, rendered at 8x. */
+inline double pointerAngleDegrees (my::DialZk4& dial)
+{
+    constexpr float zoom = 8.0f;
+    const auto image = renderComponent (dial, zoom);
+    const auto cx = (double) dial.getWidth() * 0.5 * zoom;
+    const auto cy = (26.5 + (double) dial.radius) * zoom;
+    const auto knobRadius = ((double) dial.radius - 2.5) * zoom - 2.0;
+
+    double sumX = 0.0, sumY = 0.0, sumWeight = 0.0;
+
+    for (int y = 0; y < image.getHeight(); ++y)
+    {
+        for (int x = 0; x < image.getWidth(); ++x)
+        {
+            const auto dx = x + 0.5 - cx;
+            const auto dy = y + 0.5 - cy;
+
+            if (dx * dx + dy * dy > knobRadius * knobRadius)
+                continue;
+
+            // 0 on the dark knob, 1 on the light pointer.
+            const auto weight = juce::jlimit (0.0, 1.0, (image.getPixelAt (x, y).getRed() - 0x28) / double (0xe6 - 0x28));
+            sumX += dx * weight;
+            sumY += dy * weight;
+            sumWeight += weight;
+        }
+    }
+
+    if (sumWeight == 0.0)
+        return std::nan ("");
+
+    const auto degrees = juce::radiansToDegrees (std::atan2 (sumX / sumWeight, -sumY / sumWeight));
+    return degrees < 0.0 ? degrees + 360.0 : degrees;
+}
+
+/** a - b in degrees, folded into [-180, 180]. */
+inline double angleDifference (double a, double b)
+{
+    return std::remainder (a - b, 360.0);
+}
 
 } // namespace zktest

@@ -119,6 +119,18 @@ TEST_F (ShapeSelector, SelectedIconIsLightAndTheOtherMidGrey)
     }
 }
 
+TEST_F (ShapeSelector, AlternateLookDrawsFromTheUnsetSlots)
+{
+    selector.activeLook = false;
+    const auto image = zktest::renderComponent (selector, 8.0f);
+
+    // Slots 20, 21, 24 and 25 hold the red marker in the house scheme.
+    EXPECT_EQ (zktest::argbAt (image, 20, 60), 0xffc80000u);   // item 1 fill
+    EXPECT_EQ (zktest::argbAt (image, 20, 300), 0xffc80000u);  // item 2 fill
+    EXPECT_EQ (zktest::countColour (image, image.getBounds(), light), 0);
+    EXPECT_EQ (zktest::countColour (image, image.getBounds(), mid), 0);
+}
+
 struct LayoutCase
 {
     int numItems;
