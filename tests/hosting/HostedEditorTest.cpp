@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <thread>
 
 #include <dlfcn.h>
@@ -206,6 +207,56 @@ TEST_P (HostedEditor, OpensAndClosesRepeatedlyWhileAudioRuns)
 
     // The plug-in still answers the host normally afterwards.
     EXPECT_NEAR (plugin.findParameter ("Depth")->getValue(), plugin.normalisedFor ("Depth", 50.0f), 1.0e-6f);
+}
+
+TEST (HostedEditorVst3, ReopensAtTheSizeTheHostLeftItAt)
+{
+    // A host resizing the plug-in's window (its own zoom, or the user dragging
+    // the frame), closing it and opening it again later: the plug-in keeps the
+    // zoom between editors, so the new view asks for the size the last one had.
+    if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
+        GTEST_SKIP() << "needs a display; ctest runs this under Xvfb";
+
+    createWindowManagerAtoms();
+
+    HostedPlugin plugin (PluginFormat::vst3, 48000.0, 256);
+    ASSERT_TRUE (plugin.isLoaded()) << plugin.getError();
+    ASSERT_TRUE (plugin.prepareStereo (48000.0, 256));
+
+    const auto openAndClose = [&] (std::function<void (juce::AudioProcessorEditor&)> whileOpen)
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin.get().createEditorIfNeeded());
+        juce::Rectangle<int> opened;
+
+        if (editor == nullptr)
+            return opened;
+
+        {
+            PluginWindow window (*editor);
+            pumpMessages (300);
+            opened = editor->getLocalBounds();
+            whileOpen (*editor);
+            window.setVisible (false);
+            pumpMessages (20);
+        }
+
+        pumpMessages (10);
+        editor.reset();
+        pumpMessages (10);
+        return opened;
+    };
+
+    const auto first = openAndClose ([] (juce::AudioProcessorEditor& editor)
+    {
+        editor.setSize (420, 163);
+        pumpMessages (200);
+        EXPECT_EQ (editor.getLocalBounds(), juce::Rectangle<int> (420, 163));
+    });
+
+    ASSERT_EQ (first, juce::Rectangle<int> (366, 142)) << "a new instance's editor opens at its design size";
+
+    EXPECT_EQ (openAndClose ([] (juce::AudioProcessorEditor&) {}), juce::Rectangle<int> (420, 163));
+    EXPECT_EQ (openAndClose ([] (juce::AudioProcessorEditor&) {}), juce::Rectangle<int> (420, 163));
 }
 
 INSTANTIATE_TEST_SUITE_P (Formats, HostedEditor,
