@@ -214,6 +214,9 @@ TEST (HostedEditorVst3, ReopensAtTheSizeTheHostLeftItAt)
     // A host resizing the plug-in's window (its own zoom, or the user dragging
     // the frame), closing it and opening it again later: the plug-in keeps the
     // zoom between editors, so the new view asks for the size the last one had.
+    // VST3 only: through the framework's LV2 host and LV2 UI wrapper a host-side
+    // resize reaches the plug-in's editor only some of the time (it reopened at
+    // the new size in about one run out of four), for reasons not pinned down.
     if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
         GTEST_SKIP() << "needs a display; ctest runs this under Xvfb";
 
