@@ -319,6 +319,10 @@ TEST_F (EditorFixture, RenderedEditorIsWrittenForALook)
         EXPECT_EQ (image.getWidth(), 366 * editorScale);
         zktest::writePng (image, "editor-scale" + juce::String (editorScale) + ".png");
     }
+
+    // The same while the DEPTH dial is dragged: its value pop-up shows.
+    const juce::Slider::ScopedDragNotification drag (editor->contentComponent.depthDial);
+    zktest::writePng (snapshot (*editor), "editor-scale2-dragging-depth.png");
 }
 
 //==============================================================================
@@ -421,6 +425,13 @@ TEST_F (EditorFixture, DoubleClickResetsToTheDefault)
     EXPECT_EQ (value ("depth"), 0.0f);
     EXPECT_EQ (value ("width"), 100.0f);
     EXPECT_EQ (host.events[0], "begin " + juce::String (parameter ("depth").getParameterIndex()));
+
+    // A click with Alt held does the same.
+    setFromHost ("phase", 40.0f);
+    const juce::ModifierKeys alt (juce::ModifierKeys::altModifier | juce::ModifierKeys::leftButtonModifier);
+    c.phaseDial.mouseDown (zktest::mouseEvent (c.phaseDial, { 30.0f, 50.0f }, { 30.0f, 50.0f }, alt));
+    c.phaseDial.mouseUp (zktest::mouseEvent (c.phaseDial, { 30.0f, 50.0f }, { 30.0f, 50.0f }, alt));
+    EXPECT_EQ (value ("phase"), 0.0f);
 }
 
 TEST_F (EditorFixture, SelectorClickChoosesTheShape)
