@@ -31,7 +31,8 @@ void StereoEnhancerProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& b
 {
     setSmoothTargetValues();
 
-    if (block.getNumChannels() < 2)
+    // An empty block only hands over the targets (and has no channel pointers).
+    if (block.getNumChannels() < 2 || block.getNumSamples() == 0)
         return;
 
     auto* channel0 = block.getChannelPointer (0);

@@ -353,7 +353,8 @@ void VibratoProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& block) n
 {
     setSmoothTargetValues();
 
-    if (block.getNumChannels() < 2)
+    // An empty block only hands over the targets (and has no channel pointers).
+    if (block.getNumChannels() < 2 || block.getNumSamples() == 0)
         return;
 
     auto* channel0 = block.getChannelPointer (0);
