@@ -163,9 +163,9 @@ namespace
         for (const auto& [index, value] : entries)
             EXPECT_EQ (table[index], value) << "entry " << index;
 
-        // Every entry: the float of i times the float nearest 2 pi, over 4096, then sinf.
+        // One whole cycle of the true sine, to within the float rounding of the angle.
         for (int i = 0; i < 4096; ++i)
-            ASSERT_EQ (table[i], std::sin (static_cast<float> (i) * 6.2831855f / 4096.0f)) << i;
+            ASSERT_NEAR (table[i], std::sin (2.0 * juce::MathConstants<double>::pi * i / 4096.0), 6e-7) << i;
     }
 
     struct CurvePoint
@@ -212,19 +212,21 @@ namespace
     {
         auto v = std::make_unique<my::VibratoProcessor>();
 
+        // Against the triangle's own table values, between them by linearity.
         for (int code : { 0, -1, 3, 4, 100, INT_MIN, INT_MAX })
         {
-            for (float q = 0.0f; q <= 1.0f; q += 1.0f / 64.0f)
+            v->shapeCode = code;
+
+            for (const auto& point : curvePoints)
             {
-                v->shapeCode = code;
-                const auto m = v->modulation (q);
-                float t = q + 0.75f;
-
-                if (t > 1.0f)
-                    t -= 1.0f;
-
-                ASSERT_EQ (m, std::fabs (t + t - 1.0f)) << "code " << code << " q " << q;
+                if (point.shapeCode == 3)
+                {
+                    ASSERT_EQ (v->modulation (point.q), point.m) << "code " << code << " q " << point.q;
+                }
             }
+
+            EXPECT_EQ (v->modulation (0.0625f), 0.625f) << code;
+            EXPECT_EQ (v->modulation (0.8125f), 0.125f) << code;
         }
     }
 
