@@ -40,7 +40,9 @@ namespace
         {
         }
 
-        juce::ValueTree readTree (int level)
+        /** Reads a tree; unwritable tells that its type, though present, has no
+            characters to write back (see toIdentifier): the tree is to be left out. */
+        juce::ValueTree readTree (int level, bool& unwritable)
         {
             if (level > StateReaderLimits::maxDepth || elementsLeft <= 0)
                 stop();
@@ -51,7 +53,11 @@ namespace
                 return {};
 
             --elementsLeft;
-            juce::ValueTree tree { juce::Identifier (type) };
+            const auto typeIdentifier = toIdentifier (type);
+            unwritable = typeIdentifier.isNull();
+
+            static const juce::Identifier unwritableType ("unwritable");
+            juce::ValueTree tree { unwritable ? unwritableType : typeIdentifier };
 
             const auto numProperties = readCompressedInt();
 
@@ -73,8 +79,11 @@ namespace
                     continue;
 
                 --elementsLeft;
-                const juce::Identifier identifier (name);
                 const auto value = readValue (level);
+                const auto identifier = toIdentifier (name);
+
+                if (identifier.isNull())
+                    continue;
 
                 // A repeated name keeps its first value when the new one equals it;
                 // for two empty binaries the framework's comparison would hand
@@ -91,12 +100,14 @@ namespace
 
             for (int i = 0; i < numChildren && ! atEnd(); ++i)
             {
-                auto child = readTree (level + 1);
+                bool childUnwritable = false;
+                auto child = readTree (level + 1, childUnwritable);
 
                 if (! child.isValid())
                     break;
 
-                tree.appendChild (child, nullptr);
+                if (! childUnwritable)
+                    tree.appendChild (child, nullptr);
             }
 
             return tree;
@@ -158,6 +169,78 @@ namespace
             }
 
             return juce::var (std::move (elements));
+        }
+
+        /** The framework's writer writes a type or name as the raw bytes of its
+            string, but only as many of them as the UTF-8 encoding of the
+            characters they decode to takes; for other bytes (a stray
+            continuation byte, an overlong form, a cut-off sequence) what follows
+            would no longer read as written. */
+        static bool writesBackExactly (const juce::String& text) noexcept
+        {
+            for (auto characters = text.getCharPointer();;)
+            {
+                const auto* raw = characters.getAddress();
+                const auto c = characters.getAndAdvance();
+
+                if (c == 0)
+                    return *raw == 0;
+
+                char encoded[8] {};
+                juce::CharPointer_UTF8 destination (encoded);
+                destination.write (c);
+
+                const auto numRaw = static_cast<size_t> (characters.getAddress() - raw);
+
+                if (static_cast<size_t> (destination.getAddress() - encoded) != numRaw
+                    || std::memcmp (encoded, raw, numRaw) != 0)
+                    return false;
+            }
+        }
+
+        /** The characters the bytes decode to (up to the first that decodes to
+            0), in their UTF-8 encoding: what the framework's identifier pool
+            takes them for, and what its writer writes back as read. No
+            character's encoding is longer than the bytes it was decoded from. */
+        static juce::String canonicalSpelling (const juce::String& text)
+        {
+            if (writesBackExactly (text))
+                return text;
+
+            const auto numBytes = std::strlen (text.toRawUTF8());
+            juce::HeapBlock<char> buffer (numBytes + 8, true);
+            juce::CharPointer_UTF8 destination (buffer.get());
+
+            for (auto characters = text.getCharPointer();;)
+            {
+                const auto c = characters.getAndAdvance();
+
+                if (c == 0 || destination.getAddress() + 4 > buffer.get() + numBytes + 4)
+                    break;
+
+                destination.write (c);
+            }
+
+            return juce::String (juce::CharPointer_UTF8 (buffer.get()), destination);
+        }
+
+        /** The identifier of a type or name, or a null one when there is none to
+            write back: its characters are none, or the pool, which hands back
+            any string that compares equal, holds them in another spelling that
+            someone else put there. */
+        static juce::Identifier toIdentifier (const juce::String& text)
+        {
+            const auto spelling = canonicalSpelling (text);
+
+            if (spelling.isEmpty())
+                return {};
+
+            juce::Identifier identifier (spelling);
+
+            if (! writesBackExactly (identifier.toString()))
+                return {};
+
+            return identifier;
         }
 
         static bool isEmptyBinary (const juce::var& value) noexcept
@@ -287,7 +370,9 @@ namespace
 juce::ValueTree readStateTree (const void* data, size_t numBytes)
 {
     BoundedStateReader reader (data, numBytes);
-    return reader.readTree (1);
+    bool unwritable = false;
+    auto tree = reader.readTree (1, unwritable);
+    return unwritable ? juce::ValueTree() : tree;
 }
 
 } // namespace my

@@ -14,7 +14,7 @@ struct StateReaderLimits
     static constexpr int maxDepth = 64;
 
     /** Trees, properties and array elements in one block, all counted together. */
-    static constexpr int maxElements = 16384;
+    static constexpr int maxElements = 4096;
 };
 
 /** Reads one tree in the framework's value-tree stream format from a state
@@ -25,6 +25,13 @@ struct StateReaderLimits
     so is every cut-off block the framework reads gracefully (a value or count
     that cannot be read is zero; a string runs to the end of the bytes), except
     that an array cut short keeps only the elements that are there.
+
+    A type or name that is not the UTF-8 encoding of the characters it decodes
+    to (never written by the framework's writer, which would write it back cut
+    short and spoil the rest of the block) is taken as those characters, as the
+    framework's identifier pool takes it; a tree or property whose name then
+    has no characters is read and left out. So every tree read is written and
+    read back alike.
 
     Nothing in the bytes is trusted beyond the bytes: a count is followed only
     while bytes remain, a size never reaches past the end, and nesting deeper or

@@ -181,13 +181,14 @@ TEST (StateReaderEquivalence, EveryCutOfEveryValueTypeReadsAsTheFrameworkReadsIt
 
     for (size_t size = 0; size <= block.getSize(); ++size)
     {
+        forgetUnusedPooledStrings();  // the framework pools the cut-off names
         const auto cut = firstBytes (block, size);
         const auto ours = readOurs (cut);
         const auto theirs = readWithFramework (cut);
 
         // The one difference: the framework fills an array cut short with voids.
         ASSERT_EQ (ours.isValid(), theirs.isValid()) << size;
-        EXPECT_TRUE (sameBytes (rewrite (withoutTrailingVoids (ours)), rewrite (withoutTrailingVoids (theirs)))) << "cut at " << size;
+        EXPECT_TRUE (sameBytes (rewrite (comparable (ours)), rewrite (comparable (theirs)))) << "cut at " << size;
         EXPECT_TRUE (rewrite (ours).getSize() <= rewrite (theirs).getSize()) << "cut at " << size;
     }
 }

@@ -1,5 +1,7 @@
 #include "StateTestSupport.h"
 
+#include "MyStateReader.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -203,18 +205,50 @@ std::optional<juce::ValueTree> readWithFrameworkIfTame (const juce::MemoryBlock&
     }
 }
 
-juce::ValueTree withoutTrailingVoids (const juce::ValueTree& tree)
+juce::String canonicalSpelling (const juce::String& text)
 {
-    juce::ValueTree copy (tree.getType());
+    // Decode it and encode it again.
+    juce::String encoded;
+
+    for (auto characters = text.getCharPointer();;)
+    {
+        const auto c = characters.getAndAdvance();
+
+        if (c == 0)
+            break;
+
+        encoded += juce::String::charToString (c);
+    }
+
+    return encoded;
+}
+
+void forgetUnusedPooledStrings()
+{
+    juce::StringPool::getGlobalPool().garbageCollect();
+}
+
+juce::ValueTree comparable (const juce::ValueTree& tree)
+{
+    const auto type = canonicalSpelling (tree.getType().toString());
+
+    if (! tree.isValid() || type.isEmpty())
+        return {};
+
+    juce::ValueTree copy { juce::Identifier (type) };
 
     for (int i = 0; i < tree.getNumProperties(); ++i)
     {
         const auto name = tree.getPropertyName (i);
-        copy.setProperty (name, withoutTrailingVoids (tree[name]), nullptr);
+        const auto spelling = canonicalSpelling (name.toString());
+
+        if (spelling.isNotEmpty())
+            copy.setProperty (spelling, withoutTrailingVoids (tree[name]), nullptr);
     }
 
     for (const auto& child : tree)
-        copy.appendChild (withoutTrailingVoids (child), nullptr);
+        if (auto kept = comparable (child); kept.isValid())
+            copy.appendChild (kept, nullptr);
 
     return copy;
 }
@@ -407,6 +441,103 @@ juce::String describeParameterProblems (ZKUndularAudioProcessor& processor)
         if (! std::isfinite (raw) || raw < range.start || raw > range.end)
             problems << id << " value " << raw << "; ";
     }
+
+    return problems;
+}
+
+juce::ValueTree readMeasured (const juce::MemoryBlock& block, ReadCost& cost)
+{
+    juce::ValueTree tree;
+    const auto start = juce::Time::getMillisecondCounterHiRes();
+
+    {
+        ScopedAllocationCounter counter;
+        tree = my::readStateTree (block.getData(), block.getSize());
+        cost.allocations = counter.getStats();
+    }
+
+    cost.milliseconds = juce::Time::getMillisecondCounterHiRes() - start;
+    return tree;
+}
+
+std::size_t readerAllocationAllowance (std::size_t numBytes) noexcept
+{
+    return 64 * numBytes + 64 * 1024;
+}
+
+std::optional<bool> matchesFrameworkWhereComparable (const juce::MemoryBlock& block, const juce::ValueTree& ours)
+{
+    if (block.getSize() > 4096)
+        return std::nullopt;
+
+    // The framework's reader pools whatever names the bytes spell, and the pool
+    // hands such a spelling back for any name that compares equal to it; take
+    // them out of the pool again once its tree is gone.
+    const juce::ScopeGuard forget { [] { forgetUnusedPooledStrings(); } };
+    const auto theirs = readWithFrameworkIfTame (block, 4096);
+
+    if (! theirs.has_value())
+        return std::nullopt;
+
+    // Where the framework went deeper than us or read more elements, our reader stopped.
+    if (theirs->isValid() && (nestingDepth (*theirs) >= my::StateReaderLimits::maxDepth
+                              || countElements (*theirs) >= my::StateReaderLimits::maxElements))
+        return std::nullopt;
+
+    const auto reference = comparable (*theirs);
+    return ours.isValid() == reference.isValid()
+        && sameBytes (rewrite (comparable (ours)), rewrite (reference));
+}
+
+RestoreBench::RestoreBench()
+    : processor (dynamic_cast<ZKUndularAudioProcessor&> (host.getProcessor())),
+      audio (2, 64)
+{
+    host.prepare (48000.0, 64);
+}
+
+juce::String RestoreBench::restoreSaveAndProcess (const juce::MemoryBlock& block)
+{
+    processor.setStateInformation (block.getData(), static_cast<int> (block.getSize()));
+
+    auto problems = describeParameterProblems (processor);
+
+    const auto saved = saveState (processor);
+    const auto ours = my::readStateTree (saved.getData(), saved.getSize());
+
+    if (nestingDepth (ours) < my::StateReaderLimits::maxDepth && countElements (ours) < my::StateReaderLimits::maxElements)
+    {
+        if (! sameBytes (rewrite (ours), saved))
+            problems << "the saved state does not read back as written; ";
+
+        const auto theirs = readWithFrameworkIfTame (saved, 1 << 20);
+
+        if (! theirs.has_value() || ! sameBytes (rewrite (*theirs), saved))
+            problems << "the framework does not read the saved state back; ";
+    }
+
+    // What was saved restores to the same values.
+    juce::Array<float> values;
+
+    for (auto* p : processor.getParameters())
+        values.add (p->getValue());
+
+    processor.setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
+
+    for (int i = 0; i < values.size(); ++i)
+        if (processor.getParameters()[i]->getValue() != values[i])
+            problems << "parameter " << i << " changed on restoring the saved state; ";
+
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < audio.getNumSamples(); ++i)
+            audio.setSample (channel, i, std::sin (0.05f * static_cast<float> (i + 7 * channel)));
+
+    host.process (audio, audio.getNumSamples());
+
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < audio.getNumSamples(); ++i)
+            if (! std::isfinite (audio.getSample (channel, i)))
+                return problems + "non-finite output; ";
 
     return problems;
 }

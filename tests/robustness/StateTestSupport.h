@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AllocationCounter.h"
+#include "OfflineHost.h"
 #include "PluginProcessor.h"
 
 #include <juce_data_structures/juce_data_structures.h>
@@ -33,9 +35,18 @@ juce::ValueTree readWithFramework (const juce::MemoryBlock& block);
     bound). Deep nesting is not caught: keep such blocks small. */
 std::optional<juce::ValueTree> readWithFrameworkIfTame (const juce::MemoryBlock& block, int maxCount);
 
-/** A copy in which every array has lost its trailing void elements: the
-    framework fills an array cut short with voids, our reader keeps what is there. */
-juce::ValueTree withoutTrailingVoids (const juce::ValueTree& tree);
+/** The UTF-8 encoding of the characters a type or name decodes to (up to the
+    first that decodes to 0), as our reader takes names. */
+juce::String canonicalSpelling (const juce::String& text);
+
+/** Takes the strings nothing refers to any more out of the identifier pool. */
+void forgetUnusedPooledStrings();
+
+/** The tree in the form both readers agree on for cut-off and damaged blocks:
+    without the voids the framework pads an array cut short with, its names in
+    their canonical spelling, and without the trees and properties whose names
+    then have no characters. */
+juce::ValueTree comparable (const juce::ValueTree& tree);
 
 /** Levels of nesting, trees and arrays together (a lone root is 1). */
 int nestingDepth (const juce::ValueTree& tree);
@@ -65,5 +76,46 @@ std::vector<NamedBlock> loadCorpus();
 juce::String describeParameterProblems (ZKUndularAudioProcessor& processor);
 
 juce::MemoryBlock saveState (juce::AudioProcessor& processor);
+
+/** What one call of my::readStateTree cost. */
+struct ReadCost
+{
+    double milliseconds = 0.0;
+    AllocationStats allocations;
+};
+
+juce::ValueTree readMeasured (const juce::MemoryBlock& block, ReadCost& cost);
+
+/** The most the reader may allocate in all for a block of numBytes: each byte
+    can start at most one element (a tree, property or array element, some
+    tens of bytes in memory, plus the growth of the arrays holding them), and a
+    fixed part covers the framework's pool of identifiers growing. */
+std::size_t readerAllocationAllowance (std::size_t numBytes) noexcept;
+
+/** Whether our tree is the framework's for these bytes in comparable form,
+    where the framework can be compared at all: its reader
+    tame on them (no count above 4096, at most 4 KiB so its recursion stays
+    shallow) and its tree inside our limits. Nothing when it cannot be compared. */
+std::optional<bool> matchesFrameworkWhereComparable (const juce::MemoryBlock& block, const juce::ValueTree& ours);
+
+/** One hosted processor that blocks are restored into, saved from and run. */
+class RestoreBench final
+{
+public:
+    RestoreBench();
+
+    ZKUndularAudioProcessor& getProcessor() noexcept { return processor; }
+
+    /** setStateInformation, then checks that every parameter is finite and in
+        range, that the saved state reads back as written (by both readers) and
+        restores to the same values, and that a block of audio comes out
+        finite. Empty when all holds, else what failed. */
+    juce::String restoreSaveAndProcess (const juce::MemoryBlock& block);
+
+private:
+    OfflineHost host;
+    ZKUndularAudioProcessor& processor;
+    juce::AudioBuffer<float> audio;
+};
 
 } // namespace robustness

@@ -118,10 +118,10 @@ CORPUS = {
     "huge-unknown-value-size.bin": text("Parameters") + cint(1) + text("odd") + cint(INT_MAX) + b"\x42" + b"\x01" * 8,
     "deep-tree-nesting.bin": nested_trees(5000),
     "deep-array-nesting.bin": nested_arrays(4000),
-    "many-distinct-properties.bin": text("Parameters") + cint(17000)
-        + b"".join(text(short_name(i)) + cint(0) for i in range(17000)) + cint(0),
-    "many-distinct-children.bin": text("Parameters") + cint(0) + cint(17000)
-        + b"".join(tree(short_name(i)) for i in range(17000)),
+    "many-distinct-properties.bin": text("Parameters") + cint(4500)
+        + b"".join(text(short_name(i)) + cint(0) for i in range(4500)) + cint(0),
+    "many-distinct-children.bin": text("Parameters") + cint(0) + cint(4500)
+        + b"".join(tree(short_name(i)) for i in range(4500)),
     "negative-counts.bin": text("Parameters") + cint(-1) + cint(-5) + param("rate", value_double(3.0)),
     "negative-child-count.bin": text("Parameters") + cint(0) + cint(-5) + param("rate", value_double(3.0)),
     "count-size-byte-too-wide.bin": text("Parameters") + raw_cint(0x05, b"\xff" * 5) + cint(1)
@@ -144,6 +144,10 @@ CORPUS = {
         param("phase", value_bool(True)), param("width", value_int(-7)), param("shape", value_string("Triangle"))]),
     "duplicate-ids.bin": tree("Parameters", (), [param("rate", value_double(4.0)), param("rate", value_double(9.0))]),
     "cut-inside-value.bin": default_state()[:40],
+    "unwritable-names.bin": text("Parameters") + cint(2) + b"\x80x\x00" + value_int(1) + text("ok") + value_int(2)
+        + cint(2) + b"\xc0\x80PARAM\x00" + cint(2) + text("id") + value_string("rate") + text("value")
+        + value_double(5.0) + cint(0) + param("rate", value_double(6.0)),
+    "unwritable-root-type.bin": b"\x80Parameters\x00" + cint(0) + cint(1) + param("rate", value_double(5.0)),
 }
 
 
