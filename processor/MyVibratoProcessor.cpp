@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #if defined (__SSE2__) || defined (_M_X64)
  #include <emmintrin.h>
@@ -125,7 +126,10 @@ namespace
 
     inline __m128 loadPair (const float* samples, int index) noexcept
     {
-        return _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (samples + index)));
+        // Two floats at any index, so no alignment may be assumed: memcpy, not a double*.
+        double pair;
+        std::memcpy (&pair, samples + index, sizeof (pair));
+        return _mm_castpd_ps (_mm_set_sd (pair));
     }
 
     /** samples[i] into first and samples[i + 1] into second, for each lane's i. */
