@@ -163,6 +163,13 @@ namespace
               { { { "rate", 3.0f }, { "depth", 60.0f }, { "phase", 30.0f }, { "width", 50.0f } }, 2000, 512 }, // targets at once
               { { { "rate", 6.0f }, { "width", 100.0f } }, 10000, 512, 44100.0 },
           } },
+        { "PrepareWhileRamping", 44100.0, true,
+          {
+              { { { "rate", 9.0f }, { "depth", 70.0f }, { "phase", 60.0f }, { "width", 20.0f } }, 1000, 256 },
+              { {}, 3000, 256, 96000.0 },                                   // ends every ramp at its target
+              { { { "depth", 10.0f }, { "shape", 1.0f } }, 500, 100, 0.0, true },
+              { {}, 2000, 100, 96000.0 },
+          } },
         { "AcrossTheEndOfTheLines", 48000.0, true,
           {
               { { { "rate", 0.7f }, { "depth", 80.0f }, { "phase", 40.0f } }, 20000, 512 },
@@ -171,6 +178,53 @@ namespace
           },
           my::VibratoProcessor::delayLineLength - 25000 },
     };
+
+    /** Seeded random automation: parameter changes, block sizes, empty blocks and
+        prepares at other sample rates, many segments long. */
+    std::vector<ModelCase> randomSchedules()
+    {
+        static const char* const names[] = { "RandomAutomation1", "RandomAutomation2", "RandomAutomation3" };
+        const double rates[] = { 44100.0, 48000.0, 96000.0, 22050.0, 88200.0, 192000.0, 8000.0 };
+        std::vector<ModelCase> cases;
+
+        for (int seed = 1; seed <= 3; ++seed)
+        {
+            juce::Random random (seed * 7919);
+            ModelCase c { names[seed - 1], rates[seed], true, {} };
+
+            for (int s = 0; s < 40; ++s)
+            {
+                Segment segment;
+                segment.numSamples = 1 + random.nextInt (3000);
+                segment.blockSize = 1 + random.nextInt (juce::jmin (segment.numSamples, 700));
+                segment.emptyBlockFirst = random.nextInt (6) == 0;
+
+                if (random.nextInt (10) == 0)
+                    segment.prepareAt = rates[random.nextInt (7)];
+
+                for (int k = random.nextInt (4); --k >= 0;)
+                {
+                    switch (random.nextInt (5))
+                    {
+                        case 0:  segment.changes.push_back ({ "shape", (float) random.nextInt (2) }); break;
+                        case 1:  segment.changes.push_back ({ "rate", 0.01f + 29.99f * random.nextFloat() * random.nextFloat() }); break;
+                        case 2:  segment.changes.push_back ({ "depth", 100.0f * random.nextFloat() }); break;
+                        case 3:  segment.changes.push_back ({ "phase", 100.0f * random.nextFloat() }); break;
+                        default: segment.changes.push_back ({ "width", 100.0f * random.nextFloat() }); break;
+                    }
+                }
+
+                c.segments.push_back (segment);
+            }
+
+            cases.push_back (c);
+        }
+
+        return cases;
+    }
+
+    INSTANTIATE_TEST_SUITE_P (ModelRandomRuns, ReferenceModel, ::testing::ValuesIn (randomSchedules()),
+                              [] (const ::testing::TestParamInfo<ModelCase>& run) { return std::string (run.param.name); });
 
     INSTANTIATE_TEST_SUITE_P (ModelRuns, ReferenceModel, ::testing::ValuesIn (modelCases),
                               [] (const ::testing::TestParamInfo<ModelCase>& run) { return std::string (run.param.name); });
