@@ -319,6 +319,13 @@ namespace
 
         const std::vector<juce::String> expectedOrder { "depth", "", "mix", "rate", "phase", "shape", "width" };
         EXPECT_EQ (childIds (saved), expectedOrder);
+
+        // The restored tree is the live state: a later change is saved into it.
+        setReal (processor, "depth", 75.0f);
+        const auto later = decode (save (processor));
+        EXPECT_EQ (later.getType().toString(), "SomethingElse");
+        EXPECT_EQ (static_cast<double> (later.getChild (0)["value"]), 75.0);
+        EXPECT_EQ (childIds (later), expectedOrder);
     }
 
     TEST (StateRestore, BytesThatAreNoSavedStateResetEveryParameter)
