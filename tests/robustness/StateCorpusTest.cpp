@@ -1,6 +1,7 @@
 // The committed hostile blocks (tests/robustness/corpus): what the reader makes
 // of each, what the processor does with it, and what it costs.
 
+#include "MeasuredRead.h"
 #include "MyStateReader.h"
 #include "StateTestSupport.h"
 

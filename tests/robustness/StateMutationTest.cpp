@@ -1,6 +1,7 @@
 // A seeded, bounded mutation loop over real saved blocks and the hostile corpus:
 // what a fuzzer does, run deterministically in every build of the suite.
 
+#include "MeasuredRead.h"
 #include "MyStateReader.h"
 #include "StateTestSupport.h"
 

@@ -445,21 +445,6 @@ juce::String describeParameterProblems (ZKUndularAudioProcessor& processor)
     return problems;
 }
 
-juce::ValueTree readMeasured (const juce::MemoryBlock& block, ReadCost& cost)
-{
-    juce::ValueTree tree;
-    const auto start = juce::Time::getMillisecondCounterHiRes();
-
-    {
-        ScopedAllocationCounter counter;
-        tree = my::readStateTree (block.getData(), block.getSize());
-        cost.allocations = counter.getStats();
-    }
-
-    cost.milliseconds = juce::Time::getMillisecondCounterHiRes() - start;
-    return tree;
-}
-
 std::size_t readerAllocationAllowance (std::size_t numBytes) noexcept
 {
     return 64 * numBytes + 64 * 1024;

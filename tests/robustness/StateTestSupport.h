@@ -1,6 +1,5 @@
 #pragma once
 
-#include "AllocationCounter.h"
 #include "OfflineHost.h"
 #include "PluginProcessor.h"
 
@@ -76,15 +75,6 @@ std::vector<NamedBlock> loadCorpus();
 juce::String describeParameterProblems (ZKUndularAudioProcessor& processor);
 
 juce::MemoryBlock saveState (juce::AudioProcessor& processor);
-
-/** What one call of my::readStateTree cost. */
-struct ReadCost
-{
-    double milliseconds = 0.0;
-    AllocationStats allocations;
-};
-
-juce::ValueTree readMeasured (const juce::MemoryBlock& block, ReadCost& cost);
 
 /** The most the reader may allocate in all for a block of numBytes: each byte
     can start at most one element (a tree, property or array element, some
