@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <cstring>
 
 #if defined (__SSE2__) || defined (_M_X64)
@@ -95,6 +97,76 @@ namespace
         const float b = samples[ib];
         return (b - a) * f + a;
     }
+    std::uint32_t bitsOf (float x) noexcept
+    {
+        std::uint32_t bits;
+        std::memcpy (&bits, &x, sizeof (bits));
+        return bits;
+    }
+
+    float floatOf (std::uint32_t bits) noexcept
+    {
+        float x;
+        std::memcpy (&x, &bits, sizeof (x));
+        return x;
+    }
+
+    /** The LFO phases of count frames, p = step + previous p, less 1 once if
+        above 1, starting from phase; returns the last one.
+
+        While p stays within one binade [2^e, 2^(e+1)) the float grid there has
+        one spacing u, and when step is not an exact tie between two multiples
+        of u, every sum rounds to p plus the same whole number k of u. The bit
+        patterns of those floats are consecutive integers, so the phases are
+        the phase's bits plus k, 2k, 3k ...: the same floats as the serial sums,
+        without the chain of dependent additions. Any other chunk is summed
+        one frame after the other. */
+    inline float advancePhases (float phase, float step, float* phases, int count) noexcept
+    {
+        const auto bits = bitsOf (phase);
+        const auto biased = static_cast<int> ((bits >> 23) & 0xffu);
+
+        // phase in [2^-100, 1), positive; step in [0, 0.5].
+        if (phase > 0.0f && biased >= 27 && biased < 127 && step >= 0.0f && step <= 0.5f)
+        {
+            // step / u, exact: a power-of-two scaling of a float.
+            const auto scale = floatOf (static_cast<std::uint32_t> (127 + 23 - (biased - 127)) << 23);
+            const float x = step * scale;
+
+            if (x < 4194304.0f)
+            {
+                const float whole = std::floor (x);
+                const float frac = x - whole;
+                const auto k = static_cast<std::uint32_t> (whole) + (frac > 0.5f ? 1u : 0u);
+
+                // The binade's top, 2^(e+1), is at most 1: the last phase may
+                // reach it (and 1 stays 1), none passes it.
+                const auto top = static_cast<std::uint32_t> (biased + 1) << 23;
+
+                if (frac != 0.5f && bits + static_cast<std::uint32_t> (count) * k <= top)
+                {
+                    for (int j = 0; j < count; ++j)
+                        phases[j] = floatOf (bits + static_cast<std::uint32_t> (j + 1) * k);
+
+                    return phases[count - 1];
+                }
+            }
+        }
+
+        for (int j = 0; j < count; ++j)
+        {
+            float p = step + phase;
+
+            if (p > 1.0f)
+                p = p - 1.0f;
+
+            phase = p;
+            phases[j] = p;
+        }
+
+        return phase;
+    }
+
     /** Writes count frames into a line from position writeIndex on. */
     inline void writeChunk (float* samples, int bufSize, int writeIndex, const float* input, int count) noexcept
     {
@@ -431,16 +503,7 @@ void VibratoProcessor::processSteady (float* left, float* right, size_t numSampl
         float* chunkLeft = left + start;
         float* chunkRight = right + start;
 
-        for (int j = 0; j < count; ++j)
-        {
-            float p = step + phase;
-
-            if (p > 1.0f)
-                p = p - 1.0f;
-
-            phase = p;
-            phases[j] = p;
-        }
+        phase = advancePhases (phase, step, phases, count);
 
         const bool writeAhead = delaysOfChunk<curve> (phases, offset, table, tableSize, delayPerUnit, safeDelay,
                                                       delaysLeft, delaysRight, count);

@@ -338,3 +338,59 @@ TEST (BlockPathIdentity, ProcessBlockMatchesThePerSamplePathUnderAutomation)
         frames += numSamples;
     }
 }
+
+// The block path sums the LFO phase of a whole chunk at once where every sum
+// of a chunk rounds by the same amount. Steps that are exact ties between two
+// floats of the phase's binade, steps of exactly one or more float spacings,
+// phases at the top of a binade and at exactly 1 must still give the serial
+// sums' bits.
+TEST (BlockPathIdentity, PhaseStepsAtTiesAndBinadeEdges)
+{
+    const float steps[] = { std::ldexp (1.0f, -25), std::ldexp (3.0f, -26), std::ldexp (1.0f, -24),
+                            std::ldexp (5.0f, -25), 1.0f / 64.0f, 0.3f, std::ldexp (1.0f, -30), 0.0f };
+    const float startPhases[] = { 0.5f, std::nextafter (1.0f, 0.0f), 0.25f, 1.0f,
+                                  std::ldexp (1.0f, -20), std::nextafter (0.5f, 0.0f) };
+
+    auto fast = std::make_unique<Stages>();
+    auto plain = std::make_unique<Stages>();
+    juce::Random random (5);
+    juce::AudioBuffer<float> fastAudio (2, 700), plainAudio (2, 700);
+
+    for (const auto step : steps)
+    {
+        for (const auto start : startPhases)
+        {
+            for (auto* s : { fast.get(), plain.get() })
+            {
+                resetStages (*s, 0);
+                s->vibrato.lfo.phase = start;
+                s->vibrato.lfo.inverseSampleRate = step; // rate 1: the step itself
+                s->vibrato.rate = 1.0f;
+                s->vibrato.depth = 0.5f;
+                s->vibrato.phaseOffset = 0.3f;
+                s->vibrato.shapeCode = 1;
+                s->enhancer.width = 1.0f;
+            }
+
+            for (int block = 0; block < 30; ++block)
+            {
+                const int numSamples = 1 + random.nextInt (700);
+                fillInput (random, fastAudio.getWritePointer (0), fastAudio.getWritePointer (1), numSamples, false);
+                plainAudio.makeCopyOf (fastAudio, true);
+
+                juce::dsp::AudioBlock<float> audioBlock (fastAudio.getArrayOfWritePointers(), 2, static_cast<size_t> (numSamples));
+                fast->vibrato.processAudioBlock (audioBlock);
+                reference::processVibrato (plain->vibrato, plainAudio.getWritePointer (0), plainAudio.getWritePointer (1), numSamples);
+
+                ASSERT_EQ (bitsOf (fast->vibrato.lfo.phase), bitsOf (plain->vibrato.lfo.phase))
+                    << "step " << step << ", start " << start << ", block " << block;
+
+                for (int i = 0; i < numSamples; ++i)
+                {
+                    ASSERT_TRUE (sameSample (fastAudio.getSample (0, i), plainAudio.getSample (0, i)));
+                    ASSERT_TRUE (sameSample (fastAudio.getSample (1, i), plainAudio.getSample (1, i)));
+                }
+            }
+        }
+    }
+}
