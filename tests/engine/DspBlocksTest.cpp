@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <memory>
+#include <tuple>
 
 namespace
 {
@@ -376,6 +377,40 @@ namespace
         const auto [left, right] = probe.process (0.0f, 0.0f);
         EXPECT_NEAR (left, 0.5f, 1e-6f);
         EXPECT_NEAR (right, 0.5f, 1e-6f);
+    }
+
+    TEST (VibratoDelay, ADelayBeyondTheLineNeverReadsOutsideIt)
+    {
+        // At 10 MHz the slowest rate at full depth asks for 25,000,000 samples. With
+        // every age laid down, the value read is the delay actually used.
+        for (bool blockPath : { false, true })
+        {
+            SCOPED_TRACE (blockPath ? "block path" : "per sample");
+            SteadyVibrato probe (1, 0.01f, 1.0f, 0.0f, 10.0e6);
+            ASSERT_TRUE (probe.placeNextPhaseAt (0.25f));
+            probe.fillAges (lineLength - 1);
+
+            float left = 0.0f, right = 0.0f;
+
+            if (blockPath)
+            {
+                float* channels[] = { &left, &right };
+                juce::dsp::AudioBlock<float> block (channels, 2, 1);
+                probe.v->processAudioBlock (block);
+            }
+            else
+            {
+                std::tie (left, right) = probe.process (0.0f, 0.0f);
+            }
+
+            for (float used : { left, right })
+            {
+                EXPECT_TRUE (std::isfinite (used));
+                EXPECT_GE (used, 0.0f);
+                EXPECT_LE (used, static_cast<float> (lineLength - 1));
+                EXPECT_GT (used, 15.0e6f); // limited near the line's length, not wrapped round
+            }
+        }
     }
 
     //==============================================================================
