@@ -163,6 +163,10 @@ namespace
               { { { "rate", 3.0f }, { "depth", 60.0f }, { "phase", 30.0f }, { "width", 50.0f } }, 2000, 512 }, // targets at once
               { { { "rate", 6.0f }, { "width", 100.0f } }, 10000, 512, 44100.0 },
           } },
+        { "SlowestRateAt192k", 192000.0, true,
+          { { { { "rate", 0.01f }, { "depth", 2.0f }, { "phase", 50.0f }, { "width", 90.0f } }, 192000, 4096 } } },
+        { "FastestRateAt8k", 8000.0, true,
+          { { { { "shape", 1.0f }, { "rate", 30.0f }, { "depth", 50.0f }, { "phase", 10.0f } }, 24000, 128 } } },
         { "PrepareWhileRamping", 44100.0, true,
           {
               { { { "rate", 9.0f }, { "depth", 70.0f }, { "phase", 60.0f }, { "width", 20.0f } }, 1000, 256 },
