@@ -1,7 +1,16 @@
 #include "AllocationCounter.h"
 
 #include <cstdlib>
+#include <malloc.h>
 #include <new>
+
+#if defined (__SANITIZE_ADDRESS__)
+ #define ZK_ALLOCATOR_REPORTS_MALLOCS 1
+
+extern "C" int __sanitizer_install_malloc_and_free_hooks (void (*) (const volatile void*, std::size_t),
+                                                         void (*) (const volatile void*));
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 namespace robustness
 {
@@ -24,9 +33,38 @@ void recordAllocation (std::size_t numBytes) noexcept
     }
 }
 
+void recordMalloc (std::size_t numBytes) noexcept
+{
+    for (auto* counter = innermost; counter != nullptr; counter = counter->outer)
+    {
+        auto& s = counter->stats;
+        s.mallocBytes += numBytes;
+
+        if (numBytes > s.largestMallocBytes)
+            s.largestMallocBytes = numBytes;
+    }
+}
+
+std::size_t heapBytesInUse() noexcept
+{
+   #if ZK_ALLOCATOR_REPORTS_MALLOCS
+    return __sanitizer_get_current_allocated_bytes();
+   #else
+    const auto info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+   #endif
+}
+
 ScopedAllocationCounter::ScopedAllocationCounter() noexcept
     : outer (innermost)
 {
+   #if ZK_ALLOCATOR_REPORTS_MALLOCS
+    static const auto installed = __sanitizer_install_malloc_and_free_hooks (
+        [] (const volatile void*, std::size_t numBytes) { recordMalloc (numBytes); },
+        [] (const volatile void*) {});
+    static_cast<void> (installed);
+   #endif
+
     innermost = this;
 }
 

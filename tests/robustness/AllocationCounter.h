@@ -11,7 +11,17 @@ struct AllocationStats
     std::size_t count = 0;
     std::size_t totalBytes = 0;
     std::size_t largestBytes = 0;
+
+    /** Every malloc as well (the framework's arrays and memory blocks take their
+        storage from malloc, not operator new); counted only in sanitizer
+        builds, whose allocator reports each one. */
+    std::size_t mallocBytes = 0;
+    std::size_t largestMallocBytes = 0;
 };
+
+/** The bytes the heap has handed out and not taken back: malloc and operator
+    new alike, in any build. */
+std::size_t heapBytesInUse() noexcept;
 
 /** Counts the bytes of every operator new / new[] made on the constructing
     thread while it lives (the test binary's replacement of the global operator
@@ -19,6 +29,9 @@ struct AllocationStats
     only its own allocations, and the outer one sees them too. */
 /** Called by the replacement of operator new for every allocation. */
 void recordAllocation (std::size_t numBytes) noexcept;
+
+/** Called for every malloc where the allocator can report them. */
+void recordMalloc (std::size_t numBytes) noexcept;
 
 class ScopedAllocationCounter final
 {
@@ -37,6 +50,7 @@ public:
 
 private:
     friend void recordAllocation (std::size_t numBytes) noexcept;
+    friend void recordMalloc (std::size_t numBytes) noexcept;
 
     AllocationStats stats;
     ScopedAllocationCounter* outer;

@@ -5,6 +5,8 @@
 
 #include <juce_data_structures/juce_data_structures.h>
 
+#include <algorithm>
+
 namespace robustness
 {
 
@@ -13,11 +15,21 @@ struct ReadCost
 {
     double milliseconds = 0.0;
     AllocationStats allocations;
+
+    /** How much more the heap held with the tree read than before. */
+    std::size_t retainedBytes = 0;
+
+    /** The most any of the measures says was allocated. */
+    std::size_t mostBytes() const noexcept
+    {
+        return std::max ({ allocations.totalBytes, allocations.mallocBytes, retainedBytes });
+    }
 };
 
 inline juce::ValueTree readMeasured (const juce::MemoryBlock& block, ReadCost& cost)
 {
     juce::ValueTree tree;
+    const auto heapBefore = heapBytesInUse();
     const auto start = juce::Time::getMillisecondCounterHiRes();
 
     {
@@ -27,6 +39,8 @@ inline juce::ValueTree readMeasured (const juce::MemoryBlock& block, ReadCost& c
     }
 
     cost.milliseconds = juce::Time::getMillisecondCounterHiRes() - start;
+    const auto heapAfter = heapBytesInUse();
+    cost.retainedBytes = heapAfter > heapBefore ? heapAfter - heapBefore : 0;
     return tree;
 }
 
