@@ -171,8 +171,12 @@ namespace
     inline void writeChunk (float* samples, int bufSize, int writeIndex, const float* input, int count) noexcept
     {
         const int first = juce::jmin (count, bufSize - writeIndex);
-        std::copy (input, input + first, samples + writeIndex);
-        std::copy (input + first, input + count, samples);
+
+        for (int j = 0; j < first; ++j)
+            samples[writeIndex + j] = input[j];
+
+        for (int j = first; j < count; ++j)
+            samples[j - first] = input[j];
     }
 
    #if ZK_VIBRATO_SSE2
@@ -493,6 +497,14 @@ void VibratoProcessor::processSteady (float* left, float* right, size_t numSampl
     constexpr int chunkSize = 64;
     const auto safeDelay = static_cast<float> (juce::jmin (sizeLeft, sizeRight) - chunkSize - 2);
 
+    // At depth 0 the delay per unit of the curve is +0, and the sine table and
+    // the triangle give finite values of at least +0 for every phase that keeps
+    // the table position in range: every delay is then exactly +0, without
+    // evaluating the curve. (The phases stay within [-2, 2] for such steps.)
+    const bool noDelay = curve != parabolicCurve && delayPerUnit == 0.0 && ! std::signbit (delayPerUnit)
+                         && step >= 0.0f && step <= 1.0f && std::abs (phase) <= 2.0f
+                         && std::abs (offset) <= 1.0e5f && safeDelay > 0.0f;
+
     alignas (16) float phases[chunkSize];
     alignas (16) float delaysLeft[chunkSize];
     alignas (16) float delaysRight[chunkSize];
@@ -505,8 +517,18 @@ void VibratoProcessor::processSteady (float* left, float* right, size_t numSampl
 
         phase = advancePhases (phase, step, phases, count);
 
-        const bool writeAhead = delaysOfChunk<curve> (phases, offset, table, tableSize, delayPerUnit, safeDelay,
-                                                      delaysLeft, delaysRight, count);
+        bool writeAhead = true;
+
+        if (noDelay)
+        {
+            std::fill (delaysLeft, delaysLeft + count, 0.0f);
+            std::fill (delaysRight, delaysRight + count, 0.0f);
+        }
+        else
+        {
+            writeAhead = delaysOfChunk<curve> (phases, offset, table, tableSize, delayPerUnit, safeDelay,
+                                               delaysLeft, delaysRight, count);
+        }
 
         int writeLeft = delayLeft.writeIndex;
         int writeRight = delayRight.writeIndex;

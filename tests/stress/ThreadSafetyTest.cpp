@@ -2,6 +2,7 @@
 // parameters and a third runs processBlock, as hosts do (a save on a worker
 // thread during playback and automation). No saved block may hold a value that
 // was never set, and a save after the last change holds the last values.
+// The message thread meanwhile runs the parameter tree's timer.
 
 #include "OfflineHost.h"
 #include "PluginProcessor.h"
@@ -136,12 +137,19 @@ TEST (ThreadSafety, SavingWhileAutomatingAndPlayingLosesNothing)
         }
     });
 
+    // Meanwhile this, the message thread, runs the parameter tree's timer,
+    // which copies the parameter values into the tree as in a host.
+    while (! setterDone)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+
     setter.join();
     saver.join();
     audio.join();
 
     ASSERT_FALSE (saves.empty());
     EXPECT_GT (audioBlocks, 0);
+    RecordProperty ("saves", static_cast<int> (saves.size()));
+    RecordProperty ("audioBlocks", audioBlocks);
 
     // Every saved block names all five parameters with values that were set.
     for (size_t s = 0; s < saves.size(); ++s)
