@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <tuple>
 #include <utility>
 
 namespace my
@@ -85,13 +86,18 @@ namespace
                 if (identifier.isNull())
                     continue;
 
-                // A repeated name keeps its first value when the new one equals it;
-                // for two empty binaries the framework's comparison would hand
-                // memcmp a null pointer, so that case is settled here.
-                if (isEmptyBinary (value))
-                    if (const auto* existing = tree.getPropertyPointer (identifier))
-                        if (isEmptyBinary (*existing))
-                            continue;
+                // A repeated name keeps its first value where the new one equals it
+                // with the same type, else takes the new one in the same place, as
+                // NamedValueSet::set does; but compared here, because the
+                // framework's comparison hands memcmp a null pointer for two empty
+                // binaries. The tree is new and has no listeners to tell.
+                if (const auto* existing = tree.getPropertyPointer (identifier))
+                {
+                    if (! equalsWithSameType (*existing, value))
+                        *const_cast<juce::var*> (existing) = value;
+
+                    continue;
+                }
 
                 tree.setProperty (identifier, value, nullptr);
             }
@@ -243,10 +249,46 @@ namespace
             return identifier;
         }
 
-        static bool isEmptyBinary (const juce::var& value) noexcept
+        /** juce::var::equalsWithSameType, safe for empty binaries. */
+        static bool equalsWithSameType (const juce::var& a, const juce::var& b)
         {
-            const auto* block = value.getBinaryData();
-            return block != nullptr && block->isEmpty();
+            const auto kind = [] (const juce::var& v)
+            {
+                return std::make_tuple (v.isVoid(), v.isUndefined(), v.isInt(), v.isInt64(), v.isBool(), v.isDouble(),
+                                        v.isString(), v.isObject(), v.isArray(), v.isBinaryData(), v.isMethod());
+            };
+
+            return kind (a) == kind (b) && equals (a, b);
+        }
+
+        /** juce::var::operator== (which compares across types), safe for empty binaries. */
+        static bool equals (const juce::var& a, const juce::var& b)
+        {
+            const auto* blockA = a.getBinaryData();
+            const auto* blockB = b.getBinaryData();
+
+            if (blockA != nullptr && blockB != nullptr)
+                return blockA->getSize() == blockB->getSize()
+                    && (blockA->isEmpty() || std::memcmp (blockA->getData(), blockB->getData(), blockA->getSize()) == 0);
+
+            const auto* arrayA = a.getArray();
+            const auto* arrayB = b.getArray();
+
+            if (arrayA != nullptr && arrayB != nullptr)
+            {
+                if (arrayA->size() != arrayB->size())
+                    return false;
+
+                // The framework compares arrays the other way round (b's elements
+                // with a's), which matters where comparing across types is not symmetric.
+                for (int i = 0; i < arrayA->size(); ++i)
+                    if (! equals (arrayB->getReference (i), arrayA->getReference (i)))
+                        return false;
+
+                return true;
+            }
+
+            return a == b;
         }
 
         bool atEnd() const noexcept { return position >= size; }

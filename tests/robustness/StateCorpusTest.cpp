@@ -126,6 +126,23 @@ namespace
         { "unwritable-names.bin", "a property and a child whose names start with bytes that decode to 0: left out",
           [] (const juce::ValueTree& t) { EXPECT_EQ (t.getNumProperties(), 1); EXPECT_EQ (t["ok"], juce::var (2)); EXPECT_EQ (t.getNumChildren(), 1); },
           [] (ZKUndularAudioProcessor& p) { EXPECT_NEAR (valueOf (p, "rate"), 6.0f, 1.0e-4f); } },
+        { "duplicate-names.bin", "repeated property names: an equal value of the same type keeps the first, any other replaces it",
+          [] (const juce::ValueTree& t)
+          {
+              EXPECT_EQ (t.getNumProperties(), 5);
+              EXPECT_EQ (static_cast<double> (t["a"]), 1.0);
+              EXPECT_TRUE (t["b"].isDouble());
+              EXPECT_TRUE (t["e"][0].isInt());
+          },
+          nullptr },
+        { "duplicate-empty-binaries.bin", "repeated names with empty binaries, which the framework compares through memcmp (null)",
+          [] (const juce::ValueTree& t)
+          {
+              EXPECT_EQ (t.getNumProperties(), 2);
+              ASSERT_NE (t["c"].getBinaryData(), nullptr);
+              EXPECT_EQ (t["d"].size(), 1);
+          },
+          nullptr },
         { "unwritable-root-type.bin", "a root type that starts with a stray continuation byte: no tree, the state stays",
           [] (const juce::ValueTree& t) { EXPECT_FALSE (t.isValid()); },
           [] (ZKUndularAudioProcessor& p) { EXPECT_NEAR (valueOf (p, "rate"), rateBefore, 1.0e-4f); } },

@@ -43,10 +43,23 @@ namespace
 
     /** Lets the framework's reader see a count only after checking its size
         (without reading it through the framework's own code first, which
-        overflows on the most negative count). */
+        overflows on the most negative count). Also gives up on a second empty
+        binary value: two under one name make the framework hand memcmp a null
+        pointer. */
     class TameStream final : public juce::MemoryInputStream
     {
     public:
+        char readByte() override
+        {
+            const auto byte = juce::MemoryInputStream::readByte();
+
+            if (lastCount == 1 && byte == 8 && ++emptyBinaries > 1)
+                throw UntameCount();
+
+            lastCount = -1;
+            return byte;
+        }
+
         TameStream (const juce::MemoryBlock& block, int maxCountToAllow)
             : juce::MemoryInputStream (block, false), maxCount (static_cast<juce::uint32> (maxCountToAllow))
         {
@@ -69,11 +82,15 @@ namespace
                 throw UntameCount();
 
             setPosition (start);
-            return juce::MemoryInputStream::readCompressedInt();
+            const auto count = juce::MemoryInputStream::readCompressedInt();
+            lastCount = count;
+            return count;
         }
 
     private:
         juce::uint32 maxCount;
+        int lastCount = -1;
+        int emptyBinaries = 0;
     };
 
     juce::var withoutTrailingVoids (const juce::var& value)
@@ -495,9 +512,8 @@ juce::String RestoreBench::restoreSaveAndProcess (const juce::MemoryBlock& block
         if (! sameBytes (rewrite (ours), saved))
             problems << "the saved state does not read back as written; ";
 
-        const auto theirs = readWithFrameworkIfTame (saved, 1 << 20);
-
-        if (! theirs.has_value() || ! sameBytes (rewrite (*theirs), saved))
+        // Written by the framework's writer, so honest for its reader.
+        if (! sameBytes (rewrite (readWithFramework (saved)), saved))
             problems << "the framework does not read the saved state back; ";
     }
 

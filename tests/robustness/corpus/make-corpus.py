@@ -147,6 +147,13 @@ CORPUS = {
     "unwritable-names.bin": text("Parameters") + cint(2) + b"\x80x\x00" + value_int(1) + text("ok") + value_int(2)
         + cint(2) + b"\xc0\x80PARAM\x00" + cint(2) + text("id") + value_string("rate") + text("value")
         + value_double(5.0) + cint(0) + param("rate", value_double(6.0)),
+    "duplicate-names.bin": tree("Parameters", [
+        ("a", value_double(1.0)), ("a", value_double(1.0 + 2 ** -60)), ("b", value_int(1)), ("b", value_double(1.0)),
+        ("e", value_array([value_int(1)])), ("e", value_array([value_double(1.0)])),
+        ("f", value_string("1")), ("f", value_double(1.0)), ("g", value_double(1.0)), ("g", value_string("1"))]),
+    "duplicate-empty-binaries.bin": tree("Parameters", [
+        ("c", value_binary(b"")), ("c", value_binary(b"")),
+        ("d", value_array([value_binary(b"")])), ("d", value_array([value_binary(b"")]))]),
     "unwritable-root-type.bin": b"\x80Parameters\x00" + cint(0) + cint(1) + param("rate", value_double(5.0)),
 }
 
