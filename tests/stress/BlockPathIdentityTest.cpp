@@ -134,6 +134,12 @@ namespace
         int totalFrames;
     };
 
+    void PrintTo (const Run& run, std::ostream* os)
+    {
+        *os << "seed " << run.seed << (run.flushDenormals ? ", flush to zero" : "") << ", from write position "
+            << run.startWriteIndex;
+    }
+
     class BlockPathIdentity : public ::testing::TestWithParam<Run>
     {
     protected:

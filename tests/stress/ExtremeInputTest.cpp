@@ -27,6 +27,11 @@ namespace
         { "fastest", 1.0f, 30.0f, 100.0f, 100.0f, 0.0f },
     };
 
+    void PrintTo (const Settings& s, std::ostream* os)
+    {
+        *os << s.name;
+    }
+
     void apply (OfflineHost& host, const Settings& s)
     {
         host.setParameter ("shape", s.shape);
