@@ -498,12 +498,13 @@ void VibratoProcessor::processSteady (float* left, float* right, size_t numSampl
     const auto safeDelay = static_cast<float> (juce::jmin (sizeLeft, sizeRight) - chunkSize - 2);
 
     // At depth 0 the delay per unit of the curve is +0, and the sine table and
-    // the triangle give finite values of at least +0 for every phase that keeps
-    // the table position in range: every delay is then exactly +0, without
-    // evaluating the curve. (The phases stay within [-2, 2] for such steps.)
+    // the triangle give finite values of at least +0 for every phase from 0 up
+    // to where the table position stays in range: every delay is then exactly
+    // +0, without evaluating the curve. (With such a step and offset the phases
+    // stay within [0, 2] and the right channel's within [0, 2 + offset].)
     const bool noDelay = curve != parabolicCurve && delayPerUnit == 0.0 && ! std::signbit (delayPerUnit)
-                         && step >= 0.0f && step <= 1.0f && std::abs (phase) <= 2.0f
-                         && std::abs (offset) <= 1.0e5f && safeDelay > 0.0f;
+                         && step >= 0.0f && step <= 1.0f && phase >= 0.0f && phase <= 2.0f
+                         && offset >= 0.0f && offset <= 1.0e5f && safeDelay > 0.0f;
 
     alignas (16) float phases[chunkSize];
     alignas (16) float delaysLeft[chunkSize];

@@ -355,7 +355,16 @@ TEST (BlockPathIdentity, PhaseStepsAtTiesAndBinadeEdges)
     const float steps[] = { std::ldexp (1.0f, -25), std::ldexp (3.0f, -26), std::ldexp (1.0f, -24),
                             std::ldexp (5.0f, -25), 1.0f / 64.0f, 0.3f, std::ldexp (1.0f, -30), 0.0f };
     const float startPhases[] = { 0.5f, std::nextafter (1.0f, 0.0f), 0.25f, 1.0f,
-                                  std::ldexp (1.0f, -20), std::nextafter (0.5f, 0.0f) };
+                                  std::ldexp (1.0f, -20), std::nextafter (0.5f, 0.0f), -0.3f };
+
+    // Depth 0 takes a shortcut for the delays, which are then exactly 0; with
+    // a negative phase or offset, outside the shortcut, the bits still match.
+    struct Modulation
+    {
+        float depth, offset;
+    };
+
+    const Modulation modulations[] = { { 0.5f, 0.3f }, { 0.0f, 0.3f }, { 0.0f, -0.2f } };
 
     auto fast = std::make_unique<Stages>();
     auto plain = std::make_unique<Stages>();
@@ -365,6 +374,7 @@ TEST (BlockPathIdentity, PhaseStepsAtTiesAndBinadeEdges)
     for (const auto step : steps)
     {
         for (const auto start : startPhases)
+        for (const auto modulation : modulations)
         {
             for (auto* s : { fast.get(), plain.get() })
             {
@@ -372,8 +382,8 @@ TEST (BlockPathIdentity, PhaseStepsAtTiesAndBinadeEdges)
                 s->vibrato.lfo.phase = start;
                 s->vibrato.lfo.inverseSampleRate = step; // rate 1: the step itself
                 s->vibrato.rate = 1.0f;
-                s->vibrato.depth = 0.5f;
-                s->vibrato.phaseOffset = 0.3f;
+                s->vibrato.depth = modulation.depth;
+                s->vibrato.phaseOffset = modulation.offset;
                 s->vibrato.shapeCode = 1;
                 s->enhancer.width = 1.0f;
             }
