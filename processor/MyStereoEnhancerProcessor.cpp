@@ -1,11 +1,6 @@
 #include "MyStereoEnhancerProcessor.h"
 
-#if defined (__SSE2__) || defined (_M_X64)
- #include <emmintrin.h>
- #define ZK_WIDTH_SSE2 1
-#else
- #define ZK_WIDTH_SSE2 0
-#endif
+#include "MySse2.h"
 
 namespace my
 {
@@ -44,12 +39,10 @@ void StereoEnhancerProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& b
         applyWidth (channel0[i], channel1[i], widthSmoothed.getNextValue());
 
     // Not ramping, every further frame gets the target.
-    float g = widthSmoothed.getTargetValue();
+    const float g = clampedWidth (widthSmoothed.getTargetValue());
 
-   #if ZK_WIDTH_SSE2
+   #if ZK_HAS_SSE2
     // Four frames at a time, the same operations in the same order.
-    g = g < 0.0f ? 0.0f : g;
-    g = g > 1.0f ? 1.0f : g;
     const auto half = _mm_set1_ps (0.5f);
     const auto width4 = _mm_set1_ps (g);
 

@@ -23,14 +23,22 @@ public:
     LinearSmoother widthSmoothed;
 
 private:
-    /** One frame of the width stage with the smoothed width g. */
-    static void applyWidth (float& left, float& right, float g) noexcept
+    /** A smoothed width outside [0, 1] acts as its nearest end. */
+    static float clampedWidth (float g) noexcept
     {
         if (g < 0.0f)
             g = 0.0f;
 
         if (g > 1.0f)
             g = 1.0f;
+
+        return g;
+    }
+
+    /** One frame of the width stage with the smoothed width g. */
+    static void applyWidth (float& left, float& right, float g) noexcept
+    {
+        g = clampedWidth (g);
 
         const float l = left;
         const float r = right;

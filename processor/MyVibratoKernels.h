@@ -10,12 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined (__SSE2__) || defined (_M_X64)
- #include <emmintrin.h>
- #define ZK_VIBRATO_SSE2 1
-#else
- #define ZK_VIBRATO_SSE2 0
-#endif
+#include "MySse2.h"
 
 namespace my::vibrato_kernels
 {
@@ -181,7 +176,7 @@ namespace my::vibrato_kernels
             samples[j - first] = input[j];
     }
 
-   #if ZK_VIBRATO_SSE2
+   #if ZK_HAS_SSE2
     // Four frames at a time, each operation the same IEEE operation on the same
     // operands as in the scalar code above, so every lane has the scalar bits.
 
@@ -293,7 +288,7 @@ namespace my::vibrato_kernels
         int j = 0;
         bool writeAhead = true;
 
-       #if ZK_VIBRATO_SSE2
+       #if ZK_HAS_SSE2
         const auto offset4 = _mm_set1_ps (offset);
         const auto perUnit2 = _mm_set1_pd (delayPerUnit);
         const auto safe4 = _mm_set1_ps (safeDelay);
@@ -343,7 +338,7 @@ namespace my::vibrato_kernels
     {
         int j = 0;
 
-       #if ZK_VIBRATO_SSE2
+       #if ZK_HAS_SSE2
         // The write position after each frame's write; within a chunk that does
         // not reach the end of the line it never wraps.
         if (writeIndex + count < bufSize)
