@@ -5,11 +5,11 @@
 // tests' HOME, ~/.lv2 holds only a link to the bundle just built.
 
 #include "HostedPlugin.h"
+#include "ReferenceRender.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <unistd.h>
 
 namespace
 {
@@ -18,17 +18,15 @@ namespace
     bool makeTestHome (juce::String& problem)
     {
         const auto bundle = juce::File (requiredEnvironment ("ZK_LV2_BUNDLE"));
-        const auto output = juce::File (requiredEnvironment ("ZK_HOSTING_OUTPUT"));
 
-        if (! bundle.isDirectory() || output == juce::File())
+        if (! bundle.isDirectory() || requiredEnvironment ("ZK_HOSTING_OUTPUT").isEmpty())
         {
             problem = "ZK_LV2_BUNDLE / ZK_HOSTING_OUTPUT are not set or the LV2 bundle is missing; "
                       "run the tests through ctest";
             return false;
         }
 
-        // One home per process: ctest may run several of these binaries at once.
-        const auto home = output.getChildFile ("home-" + juce::String ((int) getpid()));
+        const auto home = processOutputFolder().getChildFile ("home");
         home.deleteRecursively();
         const auto lv2 = home.getChildFile (".lv2");
 
@@ -53,6 +51,10 @@ namespace
         {
             juce.reset();
             testHome.deleteRecursively (false); // the link only, never the bundle behind it
+
+            // A failed run keeps its files for a look; a passing one leaves nothing behind.
+            if (::testing::UnitTest::GetInstance()->Passed())
+                processOutputFolder().deleteRecursively (false);
         }
 
     private:

@@ -3,6 +3,7 @@
 #include "HostedPlugin.h"
 
 #include <cmath>
+#include <unistd.h>
 
 juce::AudioBuffer<float> makeStereoTestSignal (double sampleRate, int numSamples)
 {
@@ -22,14 +23,20 @@ juce::AudioBuffer<float> makeStereoTestSignal (double sampleRate, int numSamples
     return signal;
 }
 
-juce::File makeTestOutputFolder (const juce::String& name)
+juce::File processOutputFolder()
 {
     auto root = juce::File (requiredEnvironment ("ZK_HOSTING_OUTPUT"));
 
     if (root == juce::File())
         root = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("zk-hosting");
 
-    auto folder = root.getChildFile (name);
+    // ctest runs several of these processes at once: none may touch another's files.
+    return root.getChildFile ("process-" + juce::String ((int) getpid()));
+}
+
+juce::File makeTestOutputFolder (const juce::String& name)
+{
+    auto folder = processOutputFolder().getChildFile (name);
     folder.deleteRecursively();
     folder.createDirectory();
     return folder;

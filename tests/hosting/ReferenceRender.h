@@ -23,5 +23,9 @@ juce::AudioBuffer<float> renderWithOfflineHost (const juce::AudioBuffer<float>& 
                                                const RenderSettings& settings,
                                                juce::String& error);
 
-/** A fresh, empty folder for one test's files under the build's test output. */
+/** This process's own folder under the build's test output, so that test
+    processes running side by side never share a file. */
+juce::File processOutputFolder();
+
+/** A fresh, empty folder for one test's files in this process's folder. */
 juce::File makeTestOutputFolder (const juce::String& name);
