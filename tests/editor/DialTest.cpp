@@ -190,6 +190,8 @@ struct NameRowCase
     int top; // 2r + 31
 };
 
+std::ostream& operator<< (std::ostream& s, const NameRowCase& c) { return s << "radius " << c.radius; }
+
 class DialNameRow : public LinearDial, public ::testing::WithParamInterface<NameRowCase> {};
 
 TEST_P (DialNameRow, NameIsDrawnInItsRowBelowTheRing)
@@ -261,6 +263,8 @@ struct IntegerTextCase
     double value;
     const char* text;
 };
+
+std::ostream& operator<< (std::ostream& s, const IntegerTextCase& c) { return s << c.value << " shows " << c.text; }
 
 class DialIntegerText : public LinearDial, public ::testing::WithParamInterface<IntegerTextCase> {};
 

@@ -472,6 +472,8 @@ struct BoostCase
     juce::uint8 boosted;
 };
 
+std::ostream& operator<< (std::ostream& s, const BoostCase& c) { return s << "alpha " << (int) c.alpha << " to " << (int) c.boosted; }
+
 class ForegroundAlphaBoost : public ShapeSelector, public ::testing::WithParamInterface<BoostCase> {};
 
 TEST_P (ForegroundAlphaBoost, WhileTheMouseIsAnywhereOverTheSelector)
