@@ -112,6 +112,11 @@ juce::Path MyMultiButtonSliderVertical::makeIcon (int kind, int width, int itemH
 
 void MyMultiButtonSliderVertical::paint (juce::Graphics& g)
 {
+    paintWithMouse (g, isMouseOver (false), getMouseXYRelative());
+}
+
+void MyMultiButtonSliderVertical::paintWithMouse (juce::Graphics& g, bool mouseIsOver, juce::Point<int> mousePosition)
+{
     const auto n = numItems;
 
     // Nothing to show, and no item height to divide out.
@@ -145,15 +150,12 @@ void MyMultiButtonSliderVertical::paint (juce::Graphics& g)
     const juce::PathStrokeType outlineStroke (1.0f, juce::PathStrokeType::mitered, juce::PathStrokeType::butt);
     const juce::PathStrokeType iconStroke (iconLineWidth, juce::PathStrokeType::mitered, juce::PathStrokeType::butt);
 
-    const auto mouse = getMouseXYRelative();
-    const auto mouseOver = isMouseOver (false);
-
     for (int k = 1; k <= n; ++k)
     {
         const auto selected = k == selectedItem;
         const auto top = static_cast<float> (k - 1) * static_cast<float> (itemHeight + 1);
-        const auto mouseY = static_cast<float> (mouse.y);
-        const auto hovered = mouseOver && mouse.x >= 0 && mouse.x < width && mouseY >= top && mouseY < top + h;
+        const auto mouseY = static_cast<float> (mousePosition.y);
+        const auto hovered = mouseIsOver && mousePosition.x >= 0 && mousePosition.x < width && mouseY >= top && mouseY < top + h;
 
         g.setColour (selected ? selectedFill : otherFill);
 
@@ -192,7 +194,7 @@ void MyMultiButtonSliderVertical::paint (juce::Graphics& g)
 
         auto foreground = selected ? selectedForeground : otherForeground;
 
-        if (mouseOver)
+        if (mouseIsOver)
             foreground = foreground.withMultipliedAlpha (1.5f);
 
         g.setColour (foreground);

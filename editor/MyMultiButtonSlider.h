@@ -53,6 +53,10 @@ public:
 
     void paint (juce::Graphics& g) override;
 
+    /** What paint draws, with the mouse given instead of read from the desktop:
+        whether it is over the selector and where, in the selector's pixels. */
+    void paintWithMouse (juce::Graphics& g, bool mouseIsOver, juce::Point<int> mousePosition);
+
     /** Inverted so that the top of the column gives 0 (item 1). These assume
         the range 0 to 1. */
     double proportionOfLengthToValue (double proportion) override;

@@ -14,8 +14,8 @@ namespace
 } // namespace
 
 ComponentWrapper::ComponentWrapper()
-    : bodyFont (makeEmbeddedFont (BinaryData::LiberationSansBold_ttf, BinaryData::LiberationSansBold_ttfSize)),
-      titleFont (makeEmbeddedFont (BinaryData::Engadget_ttf, BinaryData::Engadget_ttfSize))
+    : bodyFont (makeEmbeddedFont (BinaryData::temp_binary_data_1, BinaryData::temp_binary_data_1Size)),
+      titleFont (makeEmbeddedFont (BinaryData::temp_binary_data_2, BinaryData::temp_binary_data_2Size))
 {
     addAndMakeVisible (mainPanel);
     addAndMakeVisible (selectorPanel);

@@ -48,6 +48,44 @@ namespace
         my::DialZk4 dial;
     };
 
+    /** The value pop-up alone, as a dial of this width draws it for this text
+        in this font: the box, the text's width plus 8, and the text centred. */
+    juce::Image expectedPopUp (const my::DialZk4& dial, const juce::String& text)
+    {
+        const auto w = (float) dial.getWidth();
+        juce::Image image (juce::Image::ARGB, dial.getWidth(), dial.getHeight(), true, juce::SoftwareImageType());
+        juce::Graphics g (image);
+        auto font = dial.font;
+        font.setHeight (13.0f);
+        g.setFont (font);
+
+        const auto boxWidth = font.getStringWidthFloat (text) + 8.0f;
+        juce::Path box;
+        box.addRoundedRectangle (w * 0.5f - boxWidth * 0.5f, 0.0f, boxWidth, 19.0f, 3.0f);
+        g.setColour (dial.skinZk.colours[55]);
+        g.fillPath (box);
+        g.setColour (dial.skinZk.colours[48]);
+        g.drawText (text, juce::Rectangle<float> (0.0f, 4.0f, w, 12.0f), juce::Justification::centred, true);
+        return image;
+    }
+
+    // Above the ring, whose stroke starts at y 24 whatever the radius.
+    const juce::Rectangle<int> popUpRows (0, 0, 60, 21);
+
+    /** The dial's name alone, in its 12-pixel row at the given top. */
+    juce::Image expectedName (const my::DialZk4& dial, int top)
+    {
+        juce::Image image (juce::Image::ARGB, dial.getWidth(), dial.getHeight(), true, juce::SoftwareImageType());
+        juce::Graphics g (image);
+        auto font = dial.font;
+        font.setHeight (14.0f);
+        g.setFont (font);
+        g.setColour (dial.skinZk.colours[47]);
+        g.drawText (dial.getName(), juce::Rectangle<float> (0.0f, (float) top, (float) dial.getWidth(), 12.0f),
+                    juce::Justification::centred, true);
+        return image;
+    }
+
     juce::uint32 floatBits (float f)
     {
         juce::uint32 bits;
@@ -112,6 +150,11 @@ TEST_F (LinearDial, RingKnobAndPointerGeometry)
     EXPECT_EQ (zktest::argbAt (image, column, (int) (48.2f * zoom)), 0xff282828u);
     EXPECT_EQ (zktest::argbAt (image, column, (int) (73.5f * zoom)), 0xff282828u);
     EXPECT_EQ (image.getPixelAt (column, (int) (74.5f * zoom)).getAlpha(), 0); // the gap at 6 o'clock
+
+    // The pointer is 2.5 pixels wide, centred on x 30: 28.75 to 31.25, 230 to 250 at 8x.
+    const auto row = (int) (40.0f * zoom);
+    EXPECT_EQ (zktest::countColour (image, { 0, row, 60 * (int) zoom, 1 }, 0xffe6e6e6), 20);
+    EXPECT_EQ (zktest::countColour (image, { 230, row, 20, 1 }, 0xffe6e6e6), 20);
 }
 
 struct TrackCase
@@ -141,21 +184,35 @@ INSTANTIATE_TEST_SUITE_P (Opacities, DialTrackAlpha,
                           ::testing::Values (TrackCase { 0.25f, 0x40ffffff }, TrackCase { 0.1f, 0x1affffff },
                                              TrackCase { 0.0f, 0x00ffffff }, TrackCase { 1.0f, 0xffffffff }));
 
-TEST_F (LinearDial, NameIsAlwaysDrawnBelowTheRing)
+struct NameRowCase
 {
+    float radius;
+    int top; // 2r + 31
+};
+
+std::ostream& operator<< (std::ostream& s, const NameRowCase& c) { return s << "radius " << c.radius; }
+
+class DialNameRow : public LinearDial, public ::testing::WithParamInterface<NameRowCase> {};
+
+TEST_P (DialNameRow, NameIsDrawnInItsRowBelowTheRing)
+{
+    dial.radius = GetParam().radius;
     dial.setName ("DEPTH");
     dial.skinZk.colours[47] = juce::Colour (0xff282828);
     const auto image = zktest::renderComponent (dial);
 
-    // Name rectangle from y 81 (2r + 31), 12 high.
-    EXPECT_TRUE (zktest::isFullyTransparent (image, { 0, 75, 60, 5 }));
-    EXPECT_FALSE (zktest::isFullyTransparent (image, { 0, 81, 60, 12 }));
-    EXPECT_TRUE (zktest::isFullyTransparent (image, { 0, 95, 60, 5 }));
-    EXPECT_GT (zktest::countColour (image, { 0, 81, 60, 12 }, 0xff282828), 0);
+    // Everything below the ring and the knob is the name, exactly where it belongs.
+    const juce::Rectangle<int> belowTheRing (0, GetParam().top - 4, 60, 100 - (GetParam().top - 4));
+    EXPECT_GT (zktest::countColour (image, belowTheRing, 0xff282828), 0);
+    EXPECT_EQ (zktest::countDifferences (image, expectedName (dial, GetParam().top), belowTheRing), 0);
 
     // Painting leaves the font at height 13.
     EXPECT_EQ (dial.font.getHeight(), 13.0f);
 }
+
+INSTANTIATE_TEST_SUITE_P (Radii, DialNameRow,
+                          ::testing::Values (NameRowCase { 25.0f, 81 }, NameRowCase { 20.0f, 71 },
+                                             NameRowCase { 16.0f, 63 }));
 
 TEST_F (LinearDial, ValuePopUpOnlyWhileDragging)
 {
@@ -181,6 +238,7 @@ TEST_F (LinearDial, ValuePopUpOnlyWhileDragging)
     const auto box = popupBoxColumns (dial);
     EXPECT_NEAR (box.getLength(), dial.font.getStringWidthFloat ("50.0 %") + 8.0f, 1.0f);
     EXPECT_NEAR ((box.getStart() + box.getEnd()) * 0.5, 30.0, 1.0);
+    EXPECT_EQ (zktest::countDifferences (image, expectedPopUp (dial, "50.0 %"), popUpRows), 0);
 
     dial.mouseUp (zktest::mouseEvent (dial, { 30.0f, 50.0f }, { 30.0f, 50.0f }));
     EXPECT_FALSE (dial.showValueBox);
@@ -200,17 +258,32 @@ TEST_F (LinearDial, ShiftDoesNotMakeTheDragFiner)
     EXPECT_NEAR (dial.getValue(), 50.0, 1e-9);
 }
 
-TEST_F (LinearDial, IntegerValueTextTruncatesTowardZero)
+struct IntegerTextCase
+{
+    double value;
+    const char* text;
+};
+
+std::ostream& operator<< (std::ostream& s, const IntegerTextCase& c) { return s << c.value << " shows " << c.text; }
+
+class DialIntegerText : public LinearDial, public ::testing::WithParamInterface<IntegerTextCase> {};
+
+TEST_P (DialIntegerText, ValueIsTruncatedTowardZero)
 {
     dial.setRange (-10.0, 10.0, 0.0);
     dial.displayMin = -10.0f;
     dial.displayMax = 10.0f;
     dial.displayInteger = true;
-    dial.setValue (-2.7, juce::dontSendNotification);
+    dial.setValue (GetParam().value, juce::dontSendNotification);
     dial.showValueBox = true;
+    const auto image = zktest::renderComponent (dial);
 
-    EXPECT_NEAR (popupBoxColumns (dial).getLength(), dial.font.getStringWidthFloat ("-2 %") + 8.0f, 1.0f);
+    EXPECT_EQ (zktest::countDifferences (image, expectedPopUp (dial, GetParam().text), popUpRows), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P (Values, DialIntegerText,
+                          ::testing::Values (IntegerTextCase { -2.7, "-2 %" }, IntegerTextCase { 2.7, "2 %" },
+                                             IntegerTextCase { -0.5, "0 %" }, IntegerTextCase { 9.99, "9 %" }));
 
 struct NamedCase
 {
@@ -233,7 +306,7 @@ TEST_P (DialValueNames, NameByTruncatedProportionAndPointerOverTheNames)
 
     // No suffix after a value name.
     dial.showValueBox = true;
-    EXPECT_NEAR (popupBoxColumns (dial).getLength(), dial.font.getStringWidthFloat (GetParam().shownName) + 8.0f, 1.0f);
+    EXPECT_EQ (zktest::countDifferences (zktest::renderComponent (dial), expectedPopUp (dial, GetParam().shownName), popUpRows), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P (TwoNames, DialValueNames,

@@ -10,6 +10,7 @@ namespace
 {
     constexpr juce::uint32 gold = 0xffe0c516;
     constexpr juce::uint32 background = 0xff282828;
+    constexpr juce::uint32 light = 0xffe6e6e6;
 
     /** Records the gestures and value changes the host would receive. */
     struct HostRecorder final : public juce::AudioProcessorListener
@@ -307,22 +308,64 @@ TEST_F (EditorFixture, GoldPanelDarkSelectorPanelAndBackground)
 
 TEST_F (EditorFixture, RenderedEditorIsWrittenForALook)
 {
+    setFromHost ("rate", 5.0f);
+    setFromHost ("depth", 40.0f);
+    setFromHost ("phase", 50.0f);
+    setFromHost ("width", 70.0f);
+
     for (const auto editorScale : { 1, 2 })
     {
+        SCOPED_TRACE (editorScale);
         closeEditor();
         processor.editorScale = (float) editorScale;
-        setFromHost ("rate", 5.0f);
-        setFromHost ("depth", 40.0f);
-        setFromHost ("phase", 50.0f);
-        setFromHost ("width", 70.0f);
-        const auto image = snapshot (openEditor());
-        EXPECT_EQ (image.getWidth(), 366 * editorScale);
+        auto& c = openEditor().contentComponent;
+        const auto image = snapshot (*editor);
         zktest::writePng (image, "editor-scale" + juce::String (editorScale) + ".png");
+
+        ASSERT_EQ (image.getWidth(), 366 * editorScale);
+        ASSERT_EQ (image.getHeight(), 142 * editorScale);
+        const auto scaled = [&] (juce::Rectangle<int> r) { return r * editorScale; };
+        const auto area = (int) (editorScale * editorScale);
+
+        // Light label texts on the dark background.
+        EXPECT_GT (zktest::countNear (image, scaled (c.titleLabel.getBounds()), light, 8), 40 * area);
+        EXPECT_GT (zktest::countNear (image, scaled (c.makerLabel.getBounds()), light, 8), 30 * area);
+
+        // The sine selected: a light icon on top, the triangle mid grey below.
+        const auto selector = c.shapeSelector.getBounds();
+        EXPECT_GT (zktest::countNear (image, scaled (selector.withHeight (22)), light, 8), 10 * area);
+        EXPECT_EQ (zktest::countNear (image, scaled (selector.withTrimmedTop (23)), light, 8), 0);
+        EXPECT_GT (zktest::countNear (image, scaled (selector.withTrimmedTop (23)), 0xff646464, 8), 10 * area);
+
+        // Each dial: its dark name on the gold panel, its pointer at the host's value.
+        for (const auto& [dial, degrees] : { std::pair { &c.rateDial, 39.52 },  // ((5 - 0.01) / 29.99) ^ (1/4)
+                                             std::pair { &c.depthDial, 331.5 },
+                                             std::pair { &c.phaseDial, 0.0 },
+                                             std::pair { &c.widthDial, 57.0 } })
+        {
+            SCOPED_TRACE (dial->getName());
+            const auto bounds = dial->getBounds();
+            const auto r = (double) dial->radius;
+            const auto nameRow = juce::Rectangle<int> (bounds.getX(), bounds.getY() + (int) (2.0 * r) + 31, 60, 12);
+            EXPECT_GT (zktest::countNear (image, scaled (nameRow), background, 8), 20 * area);
+
+            const juce::Point<double> centre ((bounds.getX() + 30.0) * editorScale, (bounds.getY() + 26.5 + r) * editorScale);
+            const auto pointer = zktest::pointerAngleDegrees (image, centre, (r - 2.5) * editorScale - 2.0);
+            EXPECT_NEAR (zktest::angleDifference (pointer, degrees), 0.0, 1.5);
+        }
+
+        // No value pop-up while nothing is dragged.
+        EXPECT_EQ (zktest::argbAt (image, 182 * editorScale, 31 * editorScale), background);
     }
 
     // The same while the DEPTH dial is dragged: its value pop-up shows.
     const juce::Slider::ScopedDragNotification drag (editor->contentComponent.depthDial);
-    zktest::writePng (snapshot (*editor), "editor-scale2-dragging-depth.png");
+    const auto dragging = snapshot (*editor);
+    zktest::writePng (dragging, "editor-scale2-dragging-depth.png");
+
+    const auto popUp = juce::Rectangle<int> (152 + 30 - 15, 30, 30, 19) * 2;
+    EXPECT_EQ (zktest::argbAt (dragging, 182 * 2, 31 * 2), light);
+    EXPECT_GT (zktest::countNear (dragging, popUp, background, 8), 40);
 }
 
 //==============================================================================

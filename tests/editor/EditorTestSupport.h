@@ -83,6 +83,32 @@ inline bool isFullyTransparent (const juce::Image& image, juce::Rectangle<int> a
     return true;
 }
 
+/** Number of pixels inside the area that differ between two images. */
+inline int countDifferences (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
+{
+    int count = 0;
+
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            if (argbAt (a, x, y) != argbAt (b, x, y))
+                ++count;
+
+    return count;
+}
+
+/** Paints a parent of the given size holding the component at its bounds, as
+    an editor shows it: the framework clips the child to those bounds. */
+inline juce::Image renderAsChild (juce::Component& child, juce::Rectangle<int> bounds, int parentSize = 64)
+{
+    juce::Component parent;
+    parent.setSize (parentSize, parentSize);
+    parent.addAndMakeVisible (child);
+    child.setBounds (bounds);
+    auto image = renderComponent (parent);
+    parent.removeChildComponent (&child);
+    return image;
+}
+
 inline void writePng (const juce::Image& image, const juce::String& fileName)
 {
     const juce::File folder (ZK_TEST_OUTPUT_DIR);
@@ -124,26 +150,21 @@ private:
     juce::ModifierKeys previous;
 };
 
-/** The dial pointer's direction in degrees clockwise from 12 o'clock, in
-    [0, 360): the centroid of the light pixels inside the knob, rendered at 8x. */
-inline double pointerAngleDegrees (my::DialZk4& dial)
+/** The direction of a light pointer on a dark knob, in degrees clockwise from
+    12 o'clock, in [0, 360): the centroid of the light pixels within the radius
+    around the centre (image pixels). */
+inline double pointerAngleDegrees (const juce::Image& image, juce::Point<double> centre, double radius)
 {
-    constexpr float zoom = 8.0f;
-    const auto image = renderComponent (dial, zoom);
-    const auto cx = (double) dial.getWidth() * 0.5 * zoom;
-    const auto cy = (26.5 + (double) dial.radius) * zoom;
-    const auto knobRadius = ((double) dial.radius - 2.5) * zoom - 2.0;
-
     double sumX = 0.0, sumY = 0.0, sumWeight = 0.0;
 
     for (int y = 0; y < image.getHeight(); ++y)
     {
         for (int x = 0; x < image.getWidth(); ++x)
         {
-            const auto dx = x + 0.5 - cx;
-            const auto dy = y + 0.5 - cy;
+            const auto dx = x + 0.5 - centre.x;
+            const auto dy = y + 0.5 - centre.y;
 
-            if (dx * dx + dy * dy > knobRadius * knobRadius)
+            if (dx * dx + dy * dy > radius * radius)
                 continue;
 
             // 0 on the dark knob, 1 on the light pointer.
@@ -159,6 +180,14 @@ inline double pointerAngleDegrees (my::DialZk4& dial)
 
     const auto degrees = juce::radiansToDegrees (std::atan2 (sumX / sumWeight, -sumY / sumWeight));
     return degrees < 0.0 ? degrees + 360.0 : degrees;
+}
+
+/** The dial pointer's direction, from the dial rendered alone at 8x. */
+inline double pointerAngleDegrees (my::DialZk4& dial)
+{
+    constexpr float zoom = 8.0f;
+    const juce::Point<double> centre ((double) dial.getWidth() * 0.5 * zoom, (26.5 + (double) dial.radius) * zoom);
+    return pointerAngleDegrees (renderComponent (dial, zoom), centre, ((double) dial.radius - 2.5) * zoom - 2.0);
 }
 
 /** a - b in degrees, folded into [-180, 180]. */

@@ -11,6 +11,7 @@ namespace
 
     constexpr juce::uint32 light = 0xffe6e6e6;
     constexpr juce::uint32 mid = 0xff646464;
+    constexpr juce::uint32 background = 0xff282828;
 
     /** The editor's waveform selector: sine over triangle at 32 x 45. */
     struct ShapeSelector : public ::testing::Test
@@ -358,15 +359,26 @@ TEST (ItemSelector, UnknownIconKindsShowOnlyTheBackgroundAndTextItemsTheirText)
     EXPECT_GT (greyPixels, 10);
 }
 
-TEST (ItemSelector, WithoutItemsPaintsNothing)
+TEST (ItemSelector, WithoutItemsOrWithoutAreaPaintsNothing)
 {
     Selector selector;
     selector.setSize (32, 45);
-    const auto image = zktest::renderComponent (selector);
+    auto image = zktest::renderComponent (selector);
     EXPECT_TRUE (zktest::isFullyTransparent (image, image.getBounds()));
 
-    selector.setSize (0, 0);
-    zktest::renderComponent (selector);
+    image = zktest::renderAsChild (selector, { 8, 8, 0, 0 });
+    EXPECT_TRUE (zktest::isFullyTransparent (image, image.getBounds()));
+
+    // With items but no area: nothing shows around where it stands.
+    selector.addItem ("Sine");
+    selector.addItem ("Triangle");
+    selector.itemIcons = { Selector::iconSine, Selector::iconTriangle };
+
+    for (const auto& bounds : { juce::Rectangle<int> (8, 8, 0, 0), { 8, 8, 0, 45 }, { 8, 8, 32, 0 } })
+    {
+        image = zktest::renderAsChild (selector, bounds);
+        EXPECT_TRUE (zktest::isFullyTransparent (image, image.getBounds())) << bounds.toString();
+    }
 }
 
 TEST_F (ShapeSelector, ClickInTheUpperPartGivesTheFirstItemAndLowerTheLast)
@@ -382,3 +394,106 @@ TEST_F (ShapeSelector, ClickInTheUpperPartGivesTheFirstItemAndLowerTheLast)
     selector.mouseUp (zktest::mouseEvent (selector, { 16.0f, 6.0f }, { 16.0f, 6.0f }));
     EXPECT_EQ (selector.getValue(), 0.0);
 }
+
+//==============================================================================
+namespace
+{
+    constexpr juce::uint32 hoverOverlay = 0x1affffff;
+
+    /** The colour that a fill of the overlay leaves on an opaque colour. */
+    juce::uint32 overlaid (juce::uint32 base)
+    {
+        juce::Image pixel (juce::Image::ARGB, 1, 1, true, juce::SoftwareImageType());
+        juce::Graphics g (pixel);
+        g.fillAll (juce::Colour (base));
+        g.fillAll (juce::Colour (hoverOverlay));
+        return zktest::argbAt (pixel, 0, 0);
+    }
+
+    /** The selector painted at 8x with the mouse over it at a point (in the
+        selector's own pixels), or away from it. */
+    juce::Image renderWithMouse (Selector& selector, bool mouseIsOver, juce::Point<int> mouse)
+    {
+        constexpr float zoom = 8.0f;
+        juce::Image image (juce::Image::ARGB, selector.getWidth() * (int) zoom, selector.getHeight() * (int) zoom,
+                           true, juce::SoftwareImageType());
+        juce::Graphics g (image);
+        g.addTransform (juce::AffineTransform::scale (zoom));
+        selector.paintWithMouse (g, mouseIsOver, mouse);
+        return image;
+    }
+
+    // Inside each item, clear of its 1-pixel outline (at 8x).
+    const juce::Rectangle<int> sineInside (8, 8, 30 * 8, 20 * 8);
+    const juce::Rectangle<int> triangleInside (8, 24 * 8, 30 * 8, 20 * 8);
+} // namespace
+
+TEST_F (ShapeSelector, HoveredItemTakesTheWhiteOverlayOnItsFillAndItsIcon)
+{
+    // Value 0: the sine on top is selected (light icon), the triangle not (mid grey).
+    for (const auto& [mouse, hovered, other, hoveredIcon] :
+         { std::tuple { juce::Point<int> (16, 10), sineInside, triangleInside, light },
+           std::tuple { juce::Point<int> (3, 40), triangleInside, sineInside, mid } })
+    {
+        SCOPED_TRACE (mouse.toString());
+        const auto image = renderWithMouse (selector, true, mouse);
+        const auto otherIcon = hoveredIcon == light ? mid : light;
+
+        // (A few antialiased icon edges may blend to either colour by chance.)
+        EXPECT_GT (zktest::countColour (image, hovered, overlaid (background)), 5000);
+        EXPECT_GT (zktest::countColour (image, hovered, overlaid (hoveredIcon)), 500);
+        EXPECT_LT (zktest::countColour (image, hovered, background), 20);
+        EXPECT_LT (zktest::countColour (image, hovered, hoveredIcon), 20);
+
+        // The other item is drawn as without the mouse.
+        EXPECT_GT (zktest::countColour (image, other, background), 5000);
+        EXPECT_GT (zktest::countColour (image, other, otherIcon), 500);
+        EXPECT_LT (zktest::countColour (image, other, overlaid (background)), 20);
+        EXPECT_LT (zktest::countColour (image, other, overlaid (otherIcon)), 20);
+    }
+}
+
+TEST_F (ShapeSelector, NoOverlayOnTheGapRowOrWhenTheMouseIsNotOver)
+{
+    const auto away = renderWithMouse (selector, false, { -100, -100 });
+    const auto bounds = away.getBounds();
+
+    EXPECT_LT (zktest::countColour (away, bounds, overlaid (background)), 20);
+    EXPECT_EQ (zktest::countDifferences (renderWithMouse (selector, true, { 16, 22 }), away, bounds), 0);   // the gap row
+    EXPECT_EQ (zktest::countDifferences (renderWithMouse (selector, true, { 16, 45 }), away, bounds), 0);   // below the items
+    EXPECT_EQ (zktest::countDifferences (renderWithMouse (selector, true, { 32, 10 }), away, bounds), 0);   // right of them
+    EXPECT_EQ (zktest::countDifferences (renderWithMouse (selector, false, { 16, 10 }), away, bounds), 0);  // over another component
+    EXPECT_EQ (zktest::countDifferences (zktest::renderComponent (selector, 8.0f), away, bounds), 0);       // no mouse at all
+}
+
+struct BoostCase
+{
+    juce::uint8 alpha;
+    juce::uint8 boosted;
+};
+
+std::ostream& operator<< (std::ostream& s, const BoostCase& c) { return s << "alpha " << (int) c.alpha << " to " << (int) c.boosted; }
+
+class ForegroundAlphaBoost : public ShapeSelector, public ::testing::WithParamInterface<BoostCase> {};
+
+TEST_P (ForegroundAlphaBoost, WhileTheMouseIsAnywhereOverTheSelector)
+{
+    // The mouse on the gap row hovers no item: only the boost changes the picture.
+    const auto withAlpha = [] (Selector& s, juce::uint8 alpha)
+    {
+        s.skin.colours[18] = juce::Colour (light).withAlpha (alpha);
+        s.skin.colours[19] = juce::Colour (mid).withAlpha (alpha);
+    };
+
+    withAlpha (selector, GetParam().alpha);
+    const auto hovered = renderWithMouse (selector, true, { 16, 22 });
+
+    withAlpha (selector, GetParam().boosted);
+    const auto expected = renderWithMouse (selector, false, { 16, 22 });
+
+    EXPECT_EQ (zktest::countDifferences (hovered, expected, expected.getBounds()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P (Alphas, ForegroundAlphaBoost,
+                          ::testing::Values (BoostCase { 128, 192 }, BoostCase { 25, 38 }, BoostCase { 27, 40 },
+                                             BoostCase { 170, 255 }, BoostCase { 255, 255 }));

@@ -137,17 +137,51 @@ TEST (Panel, ZeroThicknessFaceCoversTheEdge)
     EXPECT_EQ (image.getPixelAt (0, 0).getAlpha(), 0);
 }
 
-TEST (Panel, EmptySizeDrawsNothing)
+struct ClipCase
 {
+    juce::Rectangle<int> bounds;
+    float edgeThickness;
+};
+
+std::ostream& operator<< (std::ostream& s, const ClipCase& c) { return s << c.bounds.toString() << " t " << c.edgeThickness; }
+
+class PanelClipping : public ::testing::TestWithParam<ClipCase> {};
+
+// With no area nothing shows; a band wider than the panel turns its face
+// outline inside out, past its bounds, yet nothing shows outside them.
+TEST_P (PanelClipping, NothingShowsOutsideItsBounds)
+{
+    const auto& bounds = GetParam().bounds;
+    const auto outside = [&] (const juce::Image& image)
+    {
+        int count = 0;
+
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                if (! bounds.contains (x, y) && image.getPixelAt (x, y).getAlpha() != 0)
+                    ++count;
+
+        return count;
+    };
+
     my::Panel panel;
+    panel.faceColour = juce::Colour (face);
+    panel.edgeColour = juce::Colour (edge);
     panel.cornerMode = 1;
-    panel.edgeThickness = 5.0f;
-    panel.setSize (0, 0);
-    zktest::renderComponent (panel);
+    panel.cornerRadius = 8.0f;
+    panel.edgeThickness = GetParam().edgeThickness;
+    EXPECT_EQ (outside (zktest::renderAsChild (panel, bounds)), 0);
 
     my::PanelRect rect;
-    zktest::renderComponent (rect);
+    rect.colour = juce::Colour (face);
+    EXPECT_EQ (outside (zktest::renderAsChild (rect, bounds)), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P (Sizes, PanelClipping,
+                          ::testing::Values (ClipCase { { 20, 20, 0, 0 }, 5.0f },
+                                             ClipCase { { 20, 20, 0, 30 }, 5.0f },
+                                             ClipCase { { 20, 20, 40, 0 }, 5.0f },
+                                             ClipCase { { 20, 20, 10, 10 }, 30.0f }));
 
 TEST (PanelRect, FillsItsWholeAreaInOneColour)
 {

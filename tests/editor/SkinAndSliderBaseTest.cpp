@@ -75,34 +75,72 @@ TEST (SliderBase, FreshSliderDefaults)
     EXPECT_EQ (slider.fineDragPixels, 900);
 }
 
-// The selector keeps the base's drag start: Shift at the press picks the fine
-// distance for the whole drag. The dial replaces it and always keeps 90.
+namespace
+{
+    /** A slider base that turns vertical mouse travel into value, so that a
+        drag shows the distance it was given: 0 to 1 over that many pixels. */
+    struct DraggedSliderBase : public ::testing::Test
+    {
+        DraggedSliderBase()
+        {
+            slider.setSliderStyle (juce::Slider::RotaryVerticalDrag);
+            slider.setSize (60, 100);
+        }
+
+        /** Presses at y 60 with or without Shift, lets go of Shift, drags 45
+            pixels up and releases; returns how far the value moved. */
+        double dragUpLettingGoOfShift (bool shiftAtPress)
+        {
+            const juce::ModifierKeys plain (juce::ModifierKeys::leftButtonModifier);
+            const auto atPress = shiftAtPress ? plain.withFlags (juce::ModifierKeys::shiftModifier) : plain;
+            const auto before = slider.getValue();
+
+            {
+                const zktest::ScopedModifiers pressed (atPress);
+                slider.mouseDown (zktest::mouseEvent (slider, { 30.0f, 60.0f }, { 30.0f, 60.0f }, atPress));
+            }
+
+            const zktest::ScopedModifiers released (plain);
+            slider.mouseDrag (zktest::mouseEvent (slider, { 30.0f, 40.0f }, { 30.0f, 60.0f }, plain));
+            slider.mouseDrag (zktest::mouseEvent (slider, { 30.0f, 15.0f }, { 30.0f, 60.0f }, plain));
+            slider.mouseUp (zktest::mouseEvent (slider, { 30.0f, 15.0f }, { 30.0f, 60.0f }, plain));
+            return slider.getValue() - before;
+        }
+
+        my::SliderBase slider;
+    };
+} // namespace
+
+TEST_F (DraggedSliderBase, ShiftAtThePressMakesTheWholeDragFine)
+{
+    // 45 of 900 pixels, although Shift is let go before the mouse moves.
+    EXPECT_NEAR (dragUpLettingGoOfShift (true), 0.05, 1e-9);
+    EXPECT_EQ (slider.getMouseDragSensitivity(), 900);
+
+    // The next drag, begun without Shift: 45 of 90 pixels.
+    EXPECT_NEAR (dragUpLettingGoOfShift (false), 0.5, 1e-9);
+    EXPECT_EQ (slider.getMouseDragSensitivity(), 90);
+}
+
+TEST_F (DraggedSliderBase, TheDistancesAreReadAtEachDragStart)
+{
+    slider.fineDragPixels = 450;
+    EXPECT_NEAR (dragUpLettingGoOfShift (true), 0.1, 1e-9);
+
+    slider.dragPixels = 180;
+    EXPECT_NEAR (dragUpLettingGoOfShift (false), 0.25, 1e-9);
+}
+
+// The selector keeps the base's drag start; the dial replaces it and always
+// keeps 90 (its drag is tested with the dial).
 TEST (SliderBase, ShiftAtDragStartPicksTheFineDistanceOnTheSelectorOnly)
 {
     my::MultiButtonSliderVerticalZk selector;
     my::DialZk4 dial;
 
-    {
-        const zktest::ScopedModifiers shift (juce::ModifierKeys (juce::ModifierKeys::shiftModifier));
-        const juce::Slider::ScopedDragNotification selectorDrag (selector);
-        const juce::Slider::ScopedDragNotification dialDrag (dial);
-        EXPECT_EQ (selector.getMouseDragSensitivity(), 900);
-        EXPECT_EQ (dial.getMouseDragSensitivity(), 90);
-
-        // Letting go of Shift during the drag changes nothing.
-        const zktest::ScopedModifiers released (juce::ModifierKeys {});
-        EXPECT_EQ (selector.getMouseDragSensitivity(), 900);
-    }
-
-    {
-        const zktest::ScopedModifiers none (juce::ModifierKeys {});
-        const juce::Slider::ScopedDragNotification selectorDrag (selector);
-        EXPECT_EQ (selector.getMouseDragSensitivity(), 90);
-    }
-
-    // The distances are read at each drag start.
-    selector.fineDragPixels = 450;
     const zktest::ScopedModifiers shift (juce::ModifierKeys (juce::ModifierKeys::shiftModifier));
     const juce::Slider::ScopedDragNotification selectorDrag (selector);
-    EXPECT_EQ (selector.getMouseDragSensitivity(), 450);
+    const juce::Slider::ScopedDragNotification dialDrag (dial);
+    EXPECT_EQ (selector.getMouseDragSensitivity(), 900);
+    EXPECT_EQ (dial.getMouseDragSensitivity(), 90);
 }

@@ -97,16 +97,21 @@ namespace
     TEST_F (ParametersTest, HostIdentifiersDerivedFromTheIdsSortAsRateDepthPhaseShapeWidth)
     {
         // An Audio Unit host lists parameters by the hash of the id (multiplier 31, top bit cleared).
-        std::vector<std::pair<uint32_t, std::string>> byIdentifier;
+        std::vector<std::pair<uint32_t, juce::String>> byIdentifier;
 
-        for (const char* id : parameterIds)
-            byIdentifier.emplace_back (static_cast<uint32_t> (juce::String (id).hashCode()) & 0x7fffffffu, id);
+        for (auto* each : processor->getParameters())
+        {
+            auto* withId = dynamic_cast<juce::AudioProcessorParameterWithID*> (each);
+            ASSERT_NE (withId, nullptr);
+            byIdentifier.emplace_back (static_cast<uint32_t> (withId->paramID.hashCode()) & 0x7fffffffu, withId->paramID);
+        }
 
         std::sort (byIdentifier.begin(), byIdentifier.end());
-        const std::vector<std::string> expected { "rate", "depth", "phase", "shape", "width" };
+        const std::vector<juce::String> expected { "rate", "depth", "phase", "shape", "width" };
+        ASSERT_EQ (byIdentifier.size(), expected.size());
 
         for (size_t i = 0; i < expected.size(); ++i)
-            EXPECT_EQ (byIdentifier[i].second, expected[i]);
+            EXPECT_EQ (byIdentifier[i].second, expected[i]) << i;
     }
 
     //==============================================================================
@@ -155,6 +160,44 @@ namespace
         {
             const float expected = cube * span + 0.01f;
             EXPECT_EQ (rate.convertFrom0to1 (proportion), expected) << proportion;
+        }
+    }
+
+    // Inputs where the single-precision power functions give other floats than
+    // the alternatives: p * p * p for the cube, and an exponent of 1 / 3.0 (or
+    // a cube root) for the inverse. Each expectation is the exact result of the
+    // formula on the float inputs, rounded once to float.
+    struct RateBits
+    {
+        float input;
+        float expected;
+    };
+
+    const RateBits rateFromProportion[] = {
+        { 0.85f, 0x1.26d77ep+4f }, // 18.4276104 Hz; p * p * p gives 18.4276085
+        { 0.99f, 0x1.d1bf8ep+4f }, // 29.1092663 Hz; p * p * p gives 29.1092682
+    };
+
+    const RateBits rateToProportion[] = {
+        { 0.5f, 0x1.03d71cp-2f }, // 0.253750265; 1 / 3.0 gives 0.253750294
+        { 0.1f, 0x1.2767d0p-3f }, // 0.144240975; 1 / 3.0 gives 0.14424099
+        { 1.5f, 0x1.78724ap-2f }, // 0.367623478; 1 / 3.0 gives 0.367623508
+    };
+
+    TEST_F (ParametersTest, RateCurveExactBitsWhereTheAlternativesDiffer)
+    {
+        auto& rate = p ("rate");
+
+        for (const auto& c : rateFromProportion)
+        {
+            const auto hz = rate.convertFrom0to1 (c.input);
+            EXPECT_TRUE (sameBits (hz, c.expected)) << c.input << " -> " << hz;
+        }
+
+        for (const auto& c : rateToProportion)
+        {
+            const auto proportion = rate.convertTo0to1 (c.input);
+            EXPECT_TRUE (sameBits (proportion, c.expected)) << c.input << " Hz -> " << proportion;
         }
     }
 
