@@ -72,7 +72,7 @@ set_tests_properties (hosting.editors PROPERTIES
     TIMEOUT 300)
 
 add_test (NAME hosting.lv2-validate
-    COMMAND "${CMAKE_CURRENT_LIST_DIR}/lv2-validate.sh" "${zk_lv2_bundle}" "${ZK_LV2_URI}")
+    COMMAND "${CMAKE_CURRENT_LIST_DIR}/lv2-validate.sh" "${zk_lv2_bundle}" "${ZK_LV2_URI}" "${ZK_COMPANY_EMAIL}")
 set_tests_properties (hosting.lv2-validate PROPERTIES TIMEOUT 120)
 
 add_test (NAME hosting.standalone
@@ -81,3 +81,17 @@ add_test (NAME hosting.standalone
 set_tests_properties (hosting.standalone PROPERTIES
     RESOURCE_LOCK zk-xvfb
     TIMEOUT 120)
+
+# Hostile project bytes and host mistakes through the wrappers (the framework
+# files the build patches), and the symbols the bundles export. The wrapper
+# tests run in the hosting.vst3 and hosting.lv2 processes by their names.
+target_sources (zk-host-tests PRIVATE
+    "${CMAKE_CURRENT_LIST_DIR}/HostedVST3StateTrailerTest.cpp"
+    "${CMAKE_CURRENT_LIST_DIR}/HostedVST3OversizedBlockTest.cpp"
+    "${CMAKE_CURRENT_LIST_DIR}/HostedLV2StateTextTest.cpp")
+
+add_test (NAME hosting.exports
+    COMMAND "${CMAKE_CURRENT_LIST_DIR}/exports-test.sh"
+            "$<TARGET_FILE:ZKUndular_VST3>" "GetPluginFactory ModuleEntry ModuleExit"
+            "$<TARGET_FILE:ZKUndular_LV2>" "lv2_descriptor lv2ui_descriptor")
+set_tests_properties (hosting.exports PROPERTIES TIMEOUT 60)

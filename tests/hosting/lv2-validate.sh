@@ -2,12 +2,14 @@
 # Checks the built LV2 bundle's Turtle: every .ttl file parses (serdi), and
 # lv2_validate (lv2-dev, which runs sord_validate against the installed LV2
 # specifications) finds nothing but the known findings listed below, all of
-# which come from the files the framework generates for every plug-in.
-# Usage: lv2-validate.sh BUNDLE.lv2 PLUGIN_URI
+# which come from the files the framework generates for every plug-in. The
+# plug-in's maker has the given mailbox (a mailto: IRI), which hosts show.
+# Usage: lv2-validate.sh BUNDLE.lv2 PLUGIN_URI MAKER_MAILBOX
 set -euo pipefail
 
 bundle="$1"
 uri="$2"
+mailbox="$3"
 
 for tool in serdi lv2_validate sord_validate; do
     if ! command -v "$tool" > /dev/null; then
@@ -32,6 +34,11 @@ for file in "${ttl_files[@]}"; do
 done
 
 grep -q "<$uri>" "$bundle/manifest.ttl" || { echo "FAIL: manifest.ttl does not name <$uri>" >&2; exit 1; }
+
+if ! grep -qF "foaf:mbox <$mailbox> ;" "$bundle/dsp.ttl"; then
+    echo "FAIL: dsp.ttl does not give the maker the mailbox <$mailbox>: $(grep -F 'foaf:mbox' "$bundle/dsp.ttl" || echo none)" >&2
+    exit 1
+fi
 
 # Findings of the framework's generated Turtle, one per line as
 # "message | subject | predicate | object", with the plug-in URI written as
