@@ -1,0 +1,330 @@
+// A host or an automation script sending NaN as a parameter's normalised value
+// (a division by zero in a curve, a corrupt project): the parameter keeps the
+// value it had and reports it everywhere, and the audio never learns of it.
+
+#include "EngineTestSupport.h"
+#include "PluginEditor.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+#include <mutex>
+#include <thread>
+
+using namespace enginetest;
+
+namespace
+{
+    const float notANumber = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
+
+    constexpr double sampleRate = 48000.0;
+    constexpr int blockSize = 256;
+    constexpr int numBlocks = 48;
+    constexpr int nanBlock = 16;        // the NaN arrives before this block
+    constexpr int laterChangeBlock = 32; // and a valid value before this one
+
+    struct Setting
+    {
+        const char* id;
+        float realValue;
+        float laterValue;
+    };
+
+    // Every parameter away from its default, so that each one shapes the output.
+    const Setting settings[] {
+        { "shape", 1.0f, 0.0f }, { "rate", 5.0f, 2.0f }, { "depth", 40.0f, 70.0f },
+        { "phase", 50.0f, 25.0f }, { "width", 70.0f, 30.0f },
+    };
+
+    void PrintTo (const Setting& s, std::ostream* os)
+    {
+        *os << s.id;
+    }
+
+    /** The ways a wrapper hands a host's value to a parameter. */
+    enum class Delivery
+    {
+        notifyingHost, // setValueNotifyingHost, as the VST3 and LV2 wrappers do
+        valueOnly      // setValue alone, as a wrapper may do on the audio thread
+    };
+
+    void deliver (juce::AudioProcessorParameter& p, float normalised, Delivery delivery)
+    {
+        if (delivery == Delivery::notifyingHost)
+            p.setValueNotifyingHost (normalised);
+        else
+            p.setValue (normalised);
+    }
+
+    struct Snapshot
+    {
+        float normalised;
+        float raw;
+        juce::String text;
+        juce::var treeValue;
+    };
+
+    Snapshot snapshot (ZKUndularAudioProcessor& processor, const char* id)
+    {
+        auto& p = parameter (processor, id);
+        const auto tree = processor.parameters.copyState();
+        return { p.getValue(), rawValue (processor, id), p.getCurrentValueAsText(),
+                 tree.getChildWithProperty ("id", id)["value"] };
+    }
+
+    juce::MemoryBlock save (ZKUndularAudioProcessor& processor)
+    {
+        juce::MemoryBlock block;
+        processor.getStateInformation (block);
+        return block;
+    }
+
+    /** One instance rendering the test signal with the settings; beforeBlock
+        runs before each block. Returns the output and the state saved at the end. */
+    struct Render
+    {
+        juce::AudioBuffer<float> output;
+        juce::MemoryBlock savedState;
+    };
+
+    Render render (const std::function<void (ZKUndularAudioProcessor&, int)>& beforeBlock)
+    {
+        auto processor = makeEnabledProcessor();
+        processor->prepareToPlay (sampleRate, blockSize);
+
+        for (const auto& s : settings)
+            setReal (*processor, s.id, s.realValue);
+
+        auto audio = makeTestSignal (numBlocks * blockSize, sampleRate);
+        juce::MidiBuffer midi;
+
+        for (int b = 0; b < numBlocks; ++b)
+        {
+            beforeBlock (*processor, b);
+
+            juce::AudioBuffer<float> block (audio.getArrayOfWritePointers(), 2, b * blockSize, blockSize);
+            processor->processBlock (block, midi);
+        }
+
+        return { std::move (audio), save (*processor) };
+    }
+
+    /** The first sample whose bits differ, or -1. */
+    int firstDifference (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
+    {
+        for (int i = 0; i < a.getNumSamples(); ++i)
+            for (int channel = 0; channel < 2; ++channel)
+                if (! sameBits (a.getSample (channel, i), b.getSample (channel, i)))
+                    return i;
+
+        return -1;
+    }
+
+    bool allFinite (const juce::AudioBuffer<float>& audio)
+    {
+        for (int channel = 0; channel < audio.getNumChannels(); ++channel)
+            for (int i = 0; i < audio.getNumSamples(); ++i)
+                if (! std::isfinite (audio.getSample (channel, i)))
+                    return false;
+
+        return true;
+    }
+
+    class NanParameter : public ::testing::TestWithParam<std::tuple<Setting, Delivery>> {};
+} // namespace
+
+TEST_P (NanParameter, IsRefusedAndTheAudioNeverSeesIt)
+{
+    const auto [setting, delivery] = GetParam();
+
+    const auto laterChange = [id = setting.id, value = setting.laterValue] (ZKUndularAudioProcessor& p, int b)
+    {
+        if (b == laterChangeBlock)
+            setReal (p, id, value);
+    };
+
+    const auto reference = render (laterChange);
+
+    const auto withNan = render ([&] (ZKUndularAudioProcessor& p, int b)
+    {
+        if (b == nanBlock)
+        {
+            const auto before = snapshot (p, setting.id);
+            deliver (parameter (p, setting.id), notANumber, delivery);
+            const auto after = snapshot (p, setting.id);
+
+            EXPECT_TRUE (sameBits (after.normalised, before.normalised)) << "value " << after.normalised;
+            EXPECT_TRUE (sameBits (after.raw, before.raw)) << "raw value " << after.raw;
+            EXPECT_EQ (after.text, before.text);
+            EXPECT_EQ (after.treeValue, before.treeValue);
+            EXPECT_EQ (parameter (p, setting.id).getText (notANumber, 64), before.text) << "the text of NaN is the kept value's";
+        }
+
+        laterChange (p, b);
+    });
+
+    EXPECT_TRUE (allFinite (withNan.output));
+
+    const auto tail = (numBlocks - laterChangeBlock) * blockSize;
+    EXPECT_GT (withNan.output.getRMSLevel (0, numBlocks * blockSize - tail, tail), 0.01f) << "silent after a valid value";
+    EXPECT_GT (withNan.output.getRMSLevel (1, numBlocks * blockSize - tail, tail), 0.01f) << "silent after a valid value";
+
+    EXPECT_EQ (firstDifference (withNan.output, reference.output), -1) << "the output differs from the render without NaN";
+
+    const auto saved = juce::ValueTree::readFromData (withNan.savedState.getData(), withNan.savedState.getSize());
+
+    for (const auto& child : saved)
+        EXPECT_TRUE (std::isfinite (static_cast<double> (child["value"]))) << child["id"].toString();
+
+    EXPECT_EQ (withNan.savedState, reference.savedState);
+}
+
+INSTANTIATE_TEST_SUITE_P (EveryParameter, NanParameter,
+                          ::testing::Combine (::testing::ValuesIn (settings),
+                                              ::testing::Values (Delivery::notifyingHost, Delivery::valueOnly)),
+                          [] (const auto& run)
+                          {
+                              return std::string (std::get<0> (run.param).id)
+                                   + (std::get<1> (run.param) == Delivery::notifyingHost ? "NotifyingHost" : "ValueOnly");
+                          });
+
+TEST (NanParameterNeighbours, InfinitiesAndOutOfRangeValuesAreClampedToTheRangeEnds)
+{
+    auto processor = makeEnabledProcessor();
+
+    const struct
+    {
+        float normalised;
+        float expected;
+    } cases[] { { infinity, 1.0f }, { -infinity, 0.0f }, { 1.5f, 1.0f }, { -0.5f, 0.0f } };
+
+    for (const auto* id : parameterIds)
+    {
+        for (const auto& c : cases)
+        {
+            auto& p = parameter (*processor, id);
+            p.setValueNotifyingHost (c.expected == 0.0f ? 1.0f : 0.0f);
+            p.setValueNotifyingHost (c.normalised);
+
+            const auto& range = p.getNormalisableRange();
+            EXPECT_EQ (p.getValue(), c.expected) << id << " set to " << c.normalised;
+            EXPECT_EQ (rawValue (*processor, id), range.snapToLegalValue (range.convertFrom0to1 (c.expected)))
+                << id << " set to " << c.normalised;
+        }
+    }
+}
+
+namespace
+{
+    /** Ends the test binary if the message loop does not come back in time:
+        a host whose message thread never returns has frozen for good. */
+    class MessageLoopWatchdog final
+    {
+    public:
+        explicit MessageLoopWatchdog (std::chrono::seconds limit)
+            : thread ([this, limit]
+                      {
+                          std::unique_lock<std::mutex> lock (mutex);
+
+                          if (! finished.wait_for (lock, limit, [this] { return done; }))
+                          {
+                              std::fprintf (stderr, "the message loop did not return within %d s\n", (int) limit.count());
+                              std::abort();
+                          }
+                      })
+        {
+        }
+
+        ~MessageLoopWatchdog()
+        {
+            {
+                const std::lock_guard<std::mutex> lock (mutex);
+                done = true;
+            }
+
+            finished.notify_one();
+            thread.join();
+        }
+
+    private:
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        std::thread thread;
+    };
+
+    void collectSliders (juce::Component& component, juce::Array<juce::Slider*>& sliders)
+    {
+        if (auto* slider = dynamic_cast<juce::Slider*> (&component))
+            sliders.add (slider);
+
+        for (auto* child : component.getChildren())
+            collectSliders (*child, sliders);
+    }
+} // namespace
+
+TEST (NanParameterWithEditor, TheEditorKeepsShowingTheKeptValuesAndTheMessageLoopReturns)
+{
+    auto processor = makeEnabledProcessor();
+    processor->prepareToPlay (sampleRate, blockSize);
+
+    for (const auto& s : settings)
+        setReal (*processor, s.id, s.realValue);
+
+    std::unique_ptr<juce::AudioProcessorEditor> editor (processor->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+
+    auto* ours = dynamic_cast<ZKUndularAudioProcessorEditor*> (editor.get());
+    ASSERT_NE (ours, nullptr);
+
+    const std::pair<const char*, juce::Slider*> bound[] {
+        { "shape", &ours->contentComponent.shapeSelector }, { "rate", &ours->contentComponent.rateDial },
+        { "depth", &ours->contentComponent.depthDial },     { "phase", &ours->contentComponent.phaseDial },
+        { "width", &ours->contentComponent.widthDial },
+    };
+
+    int sliderChanges = 0;
+    juce::Array<juce::Slider*> sliders;
+    collectSliders (*editor, sliders);
+
+    for (auto* slider : sliders)
+        slider->onValueChange = [&sliderChanges] { ++sliderChanges; };
+
+    for (const auto& [id, slider] : bound)
+    {
+        SCOPED_TRACE (id);
+        const auto kept = rawValue (*processor, id);
+
+        {
+            const MessageLoopWatchdog watchdog (std::chrono::seconds (30));
+
+            // From the message thread (a host's own editor or automation lane)
+            // and from another thread (the audio thread's parameter queue).
+            parameter (*processor, id).setValueNotifyingHost (notANumber);
+            std::thread ([&] { parameter (*processor, id).setValueNotifyingHost (notANumber); }).join();
+
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
+        }
+
+        EXPECT_EQ (slider->getValue(), (double) kept);
+        EXPECT_EQ (rawValue (*processor, id), kept);
+        EXPECT_EQ (sliderChanges, 0) << "a control moved";
+    }
+
+    // The editor still works both ways afterwards.
+    ours->contentComponent.depthDial.setValue (10.0, juce::sendNotificationSync);
+    EXPECT_EQ (rawValue (*processor, "depth"), 10.0f);
+
+    setReal (*processor, "rate", 3.0f);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    EXPECT_NEAR (ours->contentComponent.rateDial.getValue(), 3.0, 1.0e-5);
+
+    processor->editorBeingDeleted (editor.get());
+}
