@@ -47,7 +47,9 @@ namespace
         through this range: so setValue keeps the value it had. And since
         setValueNotifyingHost then hands the same NaN to every listener, a
         listener that converts what it was told (the editor's attachments)
-        sees the held value too, instead of a NaN it would send straight back. */
+        sees the held value too, instead of a NaN it would send straight back.
+        A NaN in real units stays NaN on its way to a proportion (no rounding
+        to an item of the choice), so it meets the same refusal. */
     juce::NormalisableRange<float> holdingValueOnNaN (const juce::NormalisableRange<float>& range,
                                                       std::function<float()> heldValue)
     {
@@ -59,7 +61,7 @@ namespace
                 return std::isnan (proportion) ? heldValue() : range.convertFrom0to1 (proportion);
             },
             [range] (float, float, float value) { return range.convertTo0to1 (value); },
-            [range] (float, float, float value) { return range.snapToLegalValue (value); }
+            [range] (float, float, float value) { return std::isnan (value) ? value : range.snapToLegalValue (value); }
         };
 
         holding.interval = range.interval;

@@ -51,16 +51,19 @@ namespace
     /** The ways a wrapper hands a host's value to a parameter. */
     enum class Delivery
     {
-        notifyingHost, // setValueNotifyingHost, as the VST3 and LV2 wrappers do
+        notifyingHost, // setValueNotifyingHost, as the VST3 wrapper does
+        realValue,     // a value in real units, converted first, as the LV2 wrapper does
         valueOnly      // setValue alone, as a wrapper may do on the audio thread
     };
 
-    void deliver (juce::AudioProcessorParameter& p, float normalised, Delivery delivery)
+    void deliverNan (juce::RangedAudioParameter& p, Delivery delivery)
     {
         if (delivery == Delivery::notifyingHost)
-            p.setValueNotifyingHost (normalised);
+            p.setValueNotifyingHost (notANumber);
+        else if (delivery == Delivery::realValue)
+            p.setValueNotifyingHost (p.convertTo0to1 (notANumber));
         else
-            p.setValue (normalised);
+            static_cast<juce::AudioProcessorParameter&> (p).setValue (notANumber);
     }
 
     struct Snapshot
@@ -157,7 +160,7 @@ TEST_P (NanParameter, IsRefusedAndTheAudioNeverSeesIt)
         if (b == nanBlock)
         {
             const auto before = snapshot (p, setting.id);
-            deliver (parameter (p, setting.id), notANumber, delivery);
+            deliverNan (parameter (p, setting.id), delivery);
             const auto after = snapshot (p, setting.id);
 
             EXPECT_TRUE (sameBits (after.normalised, before.normalised)) << "value " << after.normalised;
@@ -188,11 +191,14 @@ TEST_P (NanParameter, IsRefusedAndTheAudioNeverSeesIt)
 
 INSTANTIATE_TEST_SUITE_P (EveryParameter, NanParameter,
                           ::testing::Combine (::testing::ValuesIn (settings),
-                                              ::testing::Values (Delivery::notifyingHost, Delivery::valueOnly)),
+                                              ::testing::Values (Delivery::notifyingHost, Delivery::realValue, Delivery::valueOnly)),
                           [] (const auto& run)
                           {
+                              const auto delivery = std::get<1> (run.param);
                               return std::string (std::get<0> (run.param).id)
-                                   + (std::get<1> (run.param) == Delivery::notifyingHost ? "NotifyingHost" : "ValueOnly");
+                                   + (delivery == Delivery::notifyingHost ? "NotifyingHost"
+                                      : delivery == Delivery::realValue   ? "RealValue"
+                                                                          : "ValueOnly");
                           });
 
 TEST (NanParameterNeighbours, InfinitiesAndOutOfRangeValuesAreClampedToTheRangeEnds)

@@ -81,3 +81,6 @@ add_test (NAME hosting.standalone
 set_tests_properties (hosting.standalone PROPERTIES
     RESOURCE_LOCK zk-xvfb
     TIMEOUT 120)
+
+# A host's NaN parameter values mid-playback, through each format's own channel.
+target_sources (zk-host-tests PRIVATE "${CMAKE_CURRENT_LIST_DIR}/HostedNanParameterTest.cpp")
