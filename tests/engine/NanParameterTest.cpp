@@ -3,6 +3,7 @@
 // value it had and reports it everywhere, and the audio never learns of it.
 
 #include "EngineTestSupport.h"
+#include "NanParameterPlan.h"
 #include "PluginEditor.h"
 
 #include <gtest/gtest.h>
@@ -18,35 +19,12 @@
 #include <thread>
 
 using namespace enginetest;
+using namespace nanplan;
 
 namespace
 {
     const float notANumber = std::numeric_limits<float>::quiet_NaN();
     const float infinity = std::numeric_limits<float>::infinity();
-
-    constexpr double sampleRate = 48000.0;
-    constexpr int blockSize = 256;
-    constexpr int numBlocks = 48;
-    constexpr int nanBlock = 16;        // the NaN arrives before this block
-    constexpr int laterChangeBlock = 32; // and a valid value before this one
-
-    struct Setting
-    {
-        const char* id;
-        float realValue;
-        float laterValue;
-    };
-
-    // Every parameter away from its default, so that each one shapes the output.
-    const Setting settings[] {
-        { "shape", 1.0f, 0.0f }, { "rate", 5.0f, 2.0f }, { "depth", 40.0f, 70.0f },
-        { "phase", 50.0f, 25.0f }, { "width", 70.0f, 30.0f },
-    };
-
-    void PrintTo (const Setting& s, std::ostream* os)
-    {
-        *os << s.id;
-    }
 
     /** The ways a wrapper hands a host's value to a parameter. */
     enum class Delivery

@@ -5,6 +5,7 @@
 // output of an instance that never saw the NaN, bit for bit, and so is the
 // state the host saves afterwards.
 
+#include "../NanParameterPlan.h"
 #include "HostedPlugin.h"
 #include "ReferenceRender.h"
 
@@ -14,27 +15,10 @@
 #include <cstring>
 #include <limits>
 
+using namespace nanplan;
+
 namespace
 {
-    struct Setting
-    {
-        const char* name;
-        float realValue;
-        float laterValue;
-    };
-
-    // Every parameter away from its default, so that each one shapes the output.
-    const Setting settings[] {
-        { "Shape", 1.0f, 0.0f }, { "Rate", 5.0f, 2.0f }, { "Depth", 40.0f, 70.0f },
-        { "Phase", 50.0f, 25.0f }, { "Width", 70.0f, 30.0f },
-    };
-
-    constexpr double sampleRate = 48000.0;
-    constexpr int blockSize = 256;
-    constexpr int numBlocks = 48;
-    constexpr int nanBlock = 16;          // the NaN arrives with this block
-    constexpr int laterChangeBlock = 32;  // and a valid value with this one
-
     struct Render
     {
         juce::AudioBuffer<float> output;
@@ -83,11 +67,6 @@ namespace
 
         plugin.get().getStateInformation (result.stateAtEnd);
         return result;
-    }
-
-    void PrintTo (const Setting& s, std::ostream* os)
-    {
-        *os << s.name;
     }
 
     class HostedNanParameter : public ::testing::TestWithParam<std::tuple<PluginFormat, Setting>> {};
