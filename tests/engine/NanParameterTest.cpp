@@ -185,9 +185,13 @@ TEST (NanParameterNeighbours, InfinitiesAndOutOfRangeValuesAreClampedToTheRangeE
 
     const struct
     {
-        float normalised;
-        float expected;
-    } cases[] { { infinity, 1.0f }, { -infinity, 0.0f }, { 1.5f, 1.0f }, { -0.5f, 0.0f } };
+        float value;
+        bool inRealUnits; // converted first, as the LV2 wrapper does
+        float expected;   // normalised
+    } cases[] {
+        { infinity, false, 1.0f }, { -infinity, false, 0.0f }, { 1.5f, false, 1.0f }, { -0.5f, false, 0.0f },
+        { infinity, true, 1.0f },  { -infinity, true, 0.0f },  { 1.0e9f, true, 1.0f }, { -1.0e9f, true, 0.0f },
+    };
 
     for (const auto* id : parameterIds)
     {
@@ -195,12 +199,12 @@ TEST (NanParameterNeighbours, InfinitiesAndOutOfRangeValuesAreClampedToTheRangeE
         {
             auto& p = parameter (*processor, id);
             p.setValueNotifyingHost (c.expected == 0.0f ? 1.0f : 0.0f);
-            p.setValueNotifyingHost (c.normalised);
+            p.setValueNotifyingHost (c.inRealUnits ? p.convertTo0to1 (c.value) : c.value);
 
             const auto& range = p.getNormalisableRange();
-            EXPECT_EQ (p.getValue(), c.expected) << id << " set to " << c.normalised;
-            EXPECT_EQ (rawValue (*processor, id), range.snapToLegalValue (range.convertFrom0to1 (c.expected)))
-                << id << " set to " << c.normalised;
+            const auto what = juce::String (id) + " set to " + juce::String (c.value) + (c.inRealUnits ? " (real)" : "");
+            EXPECT_EQ (p.getValue(), c.expected) << what;
+            EXPECT_EQ (rawValue (*processor, id), c.expected == 0.0f ? range.start : range.end) << what;
         }
     }
 }
