@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
             fail ("the reader allocated " + juce::String (allocatedBytes) + " bytes for " + juce::String (size));
 
         if (robustness::nestingDepth (tree) > my::StateReaderLimits::maxDepth
-            || robustness::countElements (tree) > my::StateReaderLimits::maxElements)
+            || robustness::countDistinctNames (tree) > my::StateReaderLimits::maxDistinctNames)
             fail ("the reader went past its limits");
 
         const juce::MemoryBlock block (data, size);

@@ -3,6 +3,7 @@
 #include "MyUtility.h"
 
 #include <cmath>
+#include <functional>
 
 namespace my
 {
@@ -40,13 +41,50 @@ namespace
         return digit3 (value) + " %";
     }
 
-    /** A float parameter whose text reader refuses NaN: such a text maps to the
-        current value, so a host that sets it leaves the parameter unchanged.
-        Every other text reads exactly as with the framework's default reader. */
+    /** The range, except that a NaN proportion converts to the value the
+        parameter holds. Hosts do send NaN, the framework's clamps let it
+        through, and its setValue turns the proportion into the new value
+        through this range: so setValue keeps the value it had. And since
+        setValueNotifyingHost then hands the same NaN to every listener, a
+        listener that converts what it was told (the editor's attachments)
+        sees the held value too, instead of a NaN it would send straight back.
+        A NaN in real units stays NaN on its way to a proportion (no rounding
+        to an item of the choice), so it meets the same refusal. */
+    juce::NormalisableRange<float> holdingValueOnNaN (const juce::NormalisableRange<float>& range,
+                                                      std::function<float()> heldValue)
+    {
+        juce::NormalisableRange<float> holding {
+            range.start,
+            range.end,
+            [range, heldValue] (float, float, float proportion)
+            {
+                return std::isnan (proportion) ? heldValue() : range.convertFrom0to1 (proportion);
+            },
+            [range] (float, float, float value) { return range.convertTo0to1 (value); },
+            [range] (float, float, float value) { return std::isnan (value) ? value : range.snapToLegalValue (value); }
+        };
+
+        holding.interval = range.interval;
+        holding.skew = range.skew;
+        holding.symmetricSkew = range.symmetricSkew;
+        return holding;
+    }
+
+    /** A float parameter that keeps its value when set to NaN, and whose text
+        reader refuses NaN likewise: such a text maps to the current value.
+        Every other value and text reads exactly as with the framework's own. */
     class FloatParameter final : public juce::AudioParameterFloat
     {
     public:
-        using juce::AudioParameterFloat::AudioParameterFloat;
+        FloatParameter (const juce::ParameterID& id,
+                        const juce::String& parameterName,
+                        const juce::NormalisableRange<float>& valueRange,
+                        float defaultValue,
+                        const juce::AudioParameterFloatAttributes& attributes)
+            : juce::AudioParameterFloat (id, parameterName, valueRange, defaultValue, attributes)
+        {
+            range = holdingValueOnNaN (valueRange, [this] { return get(); });
+        }
 
         float getValueForText (const juce::String& text) const override
         {
@@ -57,6 +95,21 @@ namespace
 
             return convertTo0to1 (parsed);
         }
+    };
+
+    /** The framework's choice, except that it keeps its item when set to NaN
+        (where the framework's rounding would pick an item of its own). */
+    class ChoiceParameter final : public juce::AudioParameterChoice
+    {
+    public:
+        using juce::AudioParameterChoice::AudioParameterChoice;
+
+        const juce::NormalisableRange<float>& getNormalisableRange() const override { return holdingRange; }
+
+    private:
+        const juce::NormalisableRange<float> holdingRange =
+            holdingValueOnNaN (juce::AudioParameterChoice::getNormalisableRange(),
+                               [this] { return static_cast<float> (getIndex()); });
     };
 
     std::unique_ptr<juce::AudioParameterFloat> makeFloat (const char* id,
@@ -87,8 +140,8 @@ juce::AudioProcessorValueTreeState::ParameterLayout Parameters::makeParams()
     juce::AudioProcessorValueTreeState::ParameterLayout layout;
 
     const juce::StringArray shapes { "Sine", "Triangle" };
-    layout.add (std::make_unique<juce::AudioParameterChoice> (juce::ParameterID { "shape" }, "Shape", shapes, 0,
-                                                              juce::AudioParameterChoiceAttributes().withLabel ({})));
+    layout.add (std::make_unique<ChoiceParameter> (juce::ParameterID { "shape" }, "Shape", shapes, 0,
+                                                   juce::AudioParameterChoiceAttributes().withLabel ({})));
 
     layout.add (makeFloat ("rate", "Rate", { 0.01f, 30.0f, rateFrom0To1, rateTo0To1, {} }, 0.01f, rateText));
     layout.add (makeFloat ("depth", "Depth", percentRange(), 0.0f, percentText));

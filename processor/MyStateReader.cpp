@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <tuple>
+#include <unordered_set>
 #include <utility>
 
 namespace my
@@ -42,10 +45,11 @@ namespace
         }
 
         /** Reads a tree; unwritable tells that its type, though present, has no
-            characters to write back (see toIdentifier): the tree is to be left out. */
-        juce::ValueTree readTree (int level, bool& unwritable)
+            characters to write back (see toIdentifier): the tree has the type
+            standIn instead. */
+        juce::ValueTree readTree (int level, const juce::Identifier& standIn, bool& unwritable)
         {
-            if (level > StateReaderLimits::maxDepth || elementsLeft <= 0)
+            if (level > StateReaderLimits::maxDepth)
                 stop();
 
             const auto type = readString();
@@ -53,12 +57,16 @@ namespace
             if (type.isEmpty())
                 return {};
 
-            --elementsLeft;
             const auto typeIdentifier = toIdentifier (type);
             unwritable = typeIdentifier.isNull();
 
-            static const juce::Identifier unwritableType ("unwritable");
-            juce::ValueTree tree { unwritable ? unwritableType : typeIdentifier };
+            if (! unwritable && ! admitName (typeIdentifier))
+            {
+                stop();
+                return {};
+            }
+
+            juce::ValueTree tree { unwritable ? standIn : typeIdentifier };
 
             const auto numProperties = readCompressedInt();
 
@@ -67,21 +75,21 @@ namespace
 
             for (int i = 0; i < numProperties && ! atEnd(); ++i)
             {
-                if (elementsLeft <= 0)
-                {
-                    stop();
-                    break;
-                }
-
                 const auto name = readString();
 
                 // An empty name is skipped without reading a value.
                 if (name.isEmpty())
                     continue;
 
-                --elementsLeft;
-                const auto value = readValue (level);
                 const auto identifier = toIdentifier (name);
+
+                if (! identifier.isNull() && ! admitName (identifier))
+                {
+                    stop();
+                    break;
+                }
+
+                const auto value = readValue (level);
 
                 if (identifier.isNull())
                     continue;
@@ -107,11 +115,12 @@ namespace
             for (int i = 0; i < numChildren && ! atEnd(); ++i)
             {
                 bool childUnwritable = false;
-                auto child = readTree (level + 1, childUnwritable);
+                auto child = readTree (level + 1, standIn, childUnwritable);
 
                 if (! child.isValid())
                     break;
 
+                // Left out: there is no type to write back in its place.
                 if (! childUnwritable)
                     tree.appendChild (child, nullptr);
             }
@@ -163,19 +172,39 @@ namespace
             juce::Array<juce::var> elements;
 
             for (auto i = readCompressedInt(); --i >= 0 && ! atEnd();)
-            {
-                if (elementsLeft <= 0)
-                {
-                    stop();
-                    break;
-                }
-
-                --elementsLeft;
                 elements.add (readValue (level));
-            }
 
             return juce::var (std::move (elements));
         }
+
+        /** Whether a type or property name may join the tree: one of the names
+            the plug-in's own state is made of, one already in it, or a new one
+            within the limit. */
+        bool admitName (const juce::Identifier& name)
+        {
+            static const juce::Identifier ownNames[] { standInRootType, "PARAM", "id", "value" };
+
+            if (std::find (std::begin (ownNames), std::end (ownNames), name) != std::end (ownNames))
+                return true;
+
+            if (namesSeen.count (name) != 0)
+                return true;
+
+            if (namesSeen.size() >= static_cast<size_t> (StateReaderLimits::maxDistinctNames))
+                return false;
+
+            namesSeen.insert (name);
+            return true;
+        }
+
+        /** A pooled identifier's characters are its own: their address tells names apart. */
+        struct IdentifierHash
+        {
+            size_t operator() (const juce::Identifier& name) const noexcept
+            {
+                return std::hash<const void*>() (name.getCharPointer().getAddress());
+            }
+        };
 
         /** The framework's writer writes a type or name as the raw bytes of its
             string, but only as many of them as the UTF-8 encoding of the
@@ -403,7 +432,7 @@ namespace
         const std::uint8_t* bytes;
         size_t size;
         size_t position = 0;
-        int elementsLeft = StateReaderLimits::maxElements;
+        std::unordered_set<juce::Identifier, IdentifierHash> namesSeen;
 
         JUCE_DECLARE_NON_COPYABLE (BoundedStateReader)
     };
@@ -411,10 +440,18 @@ namespace
 
 juce::ValueTree readStateTree (const void* data, size_t numBytes)
 {
+    const juce::Identifier standIn (standInRootType);
+
     BoundedStateReader reader (data, numBytes);
     bool unwritable = false;
-    auto tree = reader.readTree (1, unwritable);
-    return unwritable ? juce::ValueTree() : tree;
+    auto tree = reader.readTree (1, standIn, unwritable);
+
+    // The pool hands back whatever spelling of the stand-in it holds; only one
+    // that someone put there on purpose could fail to write back as it reads.
+    if (unwritable && std::strcmp (standIn.toString().toRawUTF8(), standInRootType) != 0)
+        return {};
+
+    return tree;
 }
 
 } // namespace my

@@ -95,3 +95,6 @@ add_test (NAME hosting.exports
             "$<TARGET_FILE:ZKUndular_VST3>" "GetPluginFactory ModuleEntry ModuleExit"
             "$<TARGET_FILE:ZKUndular_LV2>" "lv2_descriptor lv2ui_descriptor")
 set_tests_properties (hosting.exports PROPERTIES TIMEOUT 60)
+
+# A host's NaN parameter values mid-playback, through each format's own channel.
+target_sources (zk-host-tests PRIVATE "${CMAKE_CURRENT_LIST_DIR}/HostedNanParameterTest.cpp")

@@ -156,7 +156,7 @@ TEST (StateMutation, SeededMutationsNeverHurtTheReaderOrTheProcessor)
 
         ASSERT_LE (cost.mostBytes(), readerAllocationAllowance (block.getSize()));
         ASSERT_LE (nestingDepth (ours), my::StateReaderLimits::maxDepth);
-        ASSERT_LE (countElements (ours), my::StateReaderLimits::maxElements);
+        ASSERT_LE (countDistinctNames (ours), my::StateReaderLimits::maxDistinctNames);
 
         if (const auto matches = matchesFrameworkWhereComparable (block, ours))
         {

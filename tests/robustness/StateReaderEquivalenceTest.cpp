@@ -60,6 +60,17 @@ namespace
         return value;
     }
 
+    /** A root whose children have numNames distinct types, all but the root's. */
+    juce::ValueTree treeOfNames (int numNames, const char* rootType = "Names")
+    {
+        juce::ValueTree root (rootType);
+
+        for (int i = 0; i < numNames - (juce::String (rootType) == my::standInRootType ? 0 : 1); ++i)
+            root.appendChild (juce::ValueTree ("name" + juce::String (i)), nullptr);
+
+        return root;
+    }
+
     /** A root with children of up to 16 elements each, numElements in all. */
     juce::ValueTree treeOfElements (int numElements)
     {
@@ -200,15 +211,41 @@ TEST (StateReaderEquivalence, TreesUpToTheLimitsReadAsTheFrameworkReadsThem)
     juce::ValueTree deepArrays ("Arrays");
     deepArrays.setProperty ("nested", nestedArrays (limit - 1), nullptr);
 
-    for (const auto& tree : { chainOfTrees (limit), deepArrays, treeOfElements (my::StateReaderLimits::maxElements) })
+    // However many trees, properties and array elements: each takes bytes of its own.
+    for (const auto& tree : { chainOfTrees (limit), deepArrays, treeOfElements (50000),
+                              treeOfNames (my::StateReaderLimits::maxDistinctNames) })
     {
         ASSERT_LE (nestingDepth (tree), limit);
-        ASSERT_LE (countElements (tree), my::StateReaderLimits::maxElements);
+        ASSERT_LE (countDistinctNames (tree), my::StateReaderLimits::maxDistinctNames);
         expectReadsAsTheFrameworkReadsIt (writeTree (tree), tree.getType().toString());
     }
 }
 
-TEST (StateReaderEquivalence, BeyondTheLimitsReadingStopsAsIfTheBytesEnded)
+TEST (StateReaderEquivalence, BeyondTheNameLimitReadingStopsAsIfTheBytesEnded)
+{
+    constexpr auto limit = my::StateReaderLimits::maxDistinctNames;
+
+    // One name too many, then more of the names already in: all of it gone.
+    auto root = treeOfNames (limit + 1);
+    root.appendChild (juce::ValueTree ("name0"), nullptr);
+
+    const auto ours = readOurs (writeTree (root));
+    EXPECT_EQ (countDistinctNames (ours), limit);
+    EXPECT_TRUE (sameBytes (rewrite (ours), rewrite (treeOfNames (limit))));
+}
+
+TEST (StateReaderEquivalence, TheNamesOfTheParameterTreeCountForNothing)
+{
+    // So a restore, which adds no other names, can never push a block it took
+    // past the limit: the next save reads back whole.
+    auto root = treeOfNames (my::StateReaderLimits::maxDistinctNames, my::standInRootType);
+    root.setProperty ("id", "x", nullptr).setProperty ("value", 1, nullptr);
+    root.appendChild (juce::ValueTree ("PARAM").setProperty ("id", "rate", nullptr).setProperty ("value", 2.0, nullptr), nullptr);
+
+    expectReadsAsTheFrameworkReadsIt (writeTree (root), "own names");
+}
+
+TEST (StateReaderEquivalence, BeyondTheNestingLimitReadingStopsAsIfTheBytesEnded)
 {
     const auto limit = my::StateReaderLimits::maxDepth;
 
@@ -236,17 +273,5 @@ TEST (StateReaderEquivalence, BeyondTheLimitsReadingStopsAsIfTheBytesEnded)
         EXPECT_EQ (nestingDepth (ours), limit);
         EXPECT_TRUE (ours["nested"] == nestedArrays (limit - 1, { juce::var() }));
         EXPECT_FALSE (ours.hasProperty ("after"));
-    }
-
-    {
-        auto root = treeOfElements (my::StateReaderLimits::maxElements + 20);
-        root.appendChild (juce::ValueTree ("After"), nullptr);
-
-        const auto ours = readOurs (writeTree (root));
-        EXPECT_EQ (countElements (ours), my::StateReaderLimits::maxElements);
-        EXPECT_FALSE (ours.getChildWithName ("After").isValid());
-
-        const auto limitedRoot = treeOfElements (my::StateReaderLimits::maxElements);
-        EXPECT_TRUE (sameBytes (rewrite (ours), rewrite (limitedRoot)));
     }
 }

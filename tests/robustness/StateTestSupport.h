@@ -43,15 +43,20 @@ void forgetUnusedPooledStrings();
 
 /** The tree in the form both readers agree on for cut-off and damaged blocks:
     without the voids the framework pads an array cut short with, its names in
-    their canonical spelling, and without the trees and properties whose names
-    then have no characters. */
+    their canonical spelling, without the child trees and properties whose names
+    then have no characters, and with the stand-in type for a root whose type
+    has none. */
 juce::ValueTree comparable (const juce::ValueTree& tree);
 
 /** Levels of nesting, trees and arrays together (a lone root is 1). */
 int nestingDepth (const juce::ValueTree& tree);
 
-/** Trees, properties and array elements, as the reader counts them. */
+/** Trees, properties and array elements. */
 int countElements (const juce::ValueTree& tree);
+
+/** Distinct tree types and property names, as the reader counts them (not
+    the four names of the plug-in's own state). */
+int countDistinctNames (const juce::ValueTree& tree);
 
 /** A tree that holds every value type the stream format has, nested arrays,
     children three levels deep and counts that need wider compressed ints; no

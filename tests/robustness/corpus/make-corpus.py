@@ -155,6 +155,8 @@ CORPUS = {
         ("c", value_binary(b"")), ("c", value_binary(b"")),
         ("d", value_array([value_binary(b"")])), ("d", value_array([value_binary(b"")]))]),
     "unwritable-root-type.bin": b"\x80Parameters\x00" + cint(0) + cint(1) + param("rate", value_double(5.0)),
+    "lone-lead-byte-root-type.bin": b"\x80\x00" + cint(2),
+    "overlong-nul-root-type.bin": b"\xc0\x80\x00",
 }
 
 
