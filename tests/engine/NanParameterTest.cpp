@@ -3,6 +3,7 @@
 // value it had and reports it everywhere, and the audio never learns of it.
 
 #include "EngineTestSupport.h"
+#include "MessageQueue.h"
 #include "NanParameterPlan.h"
 #include "PluginEditor.h"
 
@@ -307,7 +308,7 @@ TEST (NanParameterWithEditor, TheEditorKeepsShowingTheKeptValuesAndTheMessageLoo
             parameter (*processor, id).setValueNotifyingHost (notANumber);
             std::thread ([&] { parameter (*processor, id).setValueNotifyingHost (notANumber); }).join();
 
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
+            serveMessagesFor (std::chrono::milliseconds (100));
         }
 
         EXPECT_EQ (slider->getValue(), (double) kept);
@@ -320,7 +321,7 @@ TEST (NanParameterWithEditor, TheEditorKeepsShowingTheKeptValuesAndTheMessageLoo
     EXPECT_EQ (rawValue (*processor, "depth"), 10.0f);
 
     setReal (*processor, "rate", 3.0f);
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    serveMessagesFor (std::chrono::milliseconds (50));
     EXPECT_NEAR (ours->contentComponent.rateDial.getValue(), 3.0, 1.0e-5);
 
     processor->editorBeingDeleted (editor.get());

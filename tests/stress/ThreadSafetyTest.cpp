@@ -4,6 +4,7 @@
 // was never set, and a save after the last change holds the last values.
 // The message thread meanwhile runs the parameter tree's timer.
 
+#include "MessageQueue.h"
 #include "OfflineHost.h"
 #include "PluginProcessor.h"
 
@@ -15,15 +16,6 @@
 #include <map>
 #include <thread>
 #include <vector>
-
-namespace juce
-{
-    // Serves one message from the message queue, or returns false when there is
-    // none. The plug-in is built without modal loops, so runDispatchLoopUntil is
-    // not there; this is how the framework's own Linux plug-in wrappers serve
-    // the queue, declared here as they declare it.
-    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-}
 
 namespace
 {
