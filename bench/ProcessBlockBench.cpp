@@ -1,6 +1,7 @@
 // processBlock cost per stereo frame, driven the way a host drives the plug-in.
 // Reported as "per_frame" (time per stereo frame); the input is noise processed
-// in place.
+// in place. Only the processing is timed: the host's parameter changes between
+// blocks are not.
 
 #include "OfflineHost.h"
 #include "PluginProcessor.h"
@@ -9,6 +10,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <vector>
 
 namespace
@@ -27,7 +30,8 @@ namespace
     {
         defaults,
         steady,
-        ramping
+        ramping,   // one new setting per ramp length: every smoother ramps all the time
+        automation // a DAW's automation: new rate, depth, phase and width every block
     };
 
     void apply (OfflineHost& host, const Settings& s)
@@ -48,6 +52,17 @@ namespace
                 buffer.setSample (channel, i, random.nextFloat() - 0.5f);
 
         return buffer;
+    }
+
+    /** The automation of block n: slow sweeps around vibratoA, a new value of
+        each parameter on every block. */
+    Settings automated (int n)
+    {
+        const auto t = static_cast<float> (n);
+        return { vibratoA.rate + std::sin (t * 0.011f),
+                 vibratoA.depth + 10.0f * std::sin (t * 0.007f + 1.0f),
+                 vibratoA.phase + 20.0f * std::sin (t * 0.005f + 2.0f),
+                 vibratoA.width + 20.0f * std::sin (t * 0.013f + 3.0f) };
     }
 
     void setFrameCounter (benchmark::State& state, int blockSize)
@@ -82,22 +97,30 @@ namespace
         const int blocksPerToggle = juce::jmax (1, rampLength / blockSize);
         int blocksSinceToggle = blocksPerToggle;
         bool useB = false;
+        int blockIndex = 0;
 
         for (auto _ : state)
         {
             if (scenario == Scenario::ramping && blocksSinceToggle == blocksPerToggle)
             {
-                state.PauseTiming();
                 useB = ! useB;
                 apply (host, useB ? vibratoB : vibratoA);
                 blocksSinceToggle = 0;
-                state.ResumeTiming();
+            }
+            else if (scenario == Scenario::automation)
+            {
+                apply (host, automated (blockIndex));
             }
 
+            const auto start = std::chrono::steady_clock::now();
             process (processor, buffer);
             benchmark::DoNotOptimize (buffer.getReadPointer (0));
             benchmark::ClobberMemory();
+            const auto end = std::chrono::steady_clock::now();
+
+            state.SetIterationTime (std::chrono::duration<double> (end - start).count());
             ++blocksSinceToggle;
+            ++blockIndex;
         }
 
         setFrameCounter (state, blockSize);
@@ -133,6 +156,7 @@ namespace
                 b->Args ({ sampleRate, blockSize });
 
         b->Unit (benchmark::kMicrosecond);
+        b->UseManualTime();
 
         // On a shared machine the fastest of several repetitions is the one
         // least disturbed (--benchmark_repetitions=N).
@@ -144,11 +168,13 @@ namespace
 BENCHMARK_CAPTURE (BM_ProcessBlock, Default, Scenario::defaults)->Apply (sampleRatesAndBlocks);
 BENCHMARK_CAPTURE (BM_ProcessBlock, Steady, Scenario::steady)->Apply (sampleRatesAndBlocks);
 BENCHMARK_CAPTURE (BM_ProcessBlock, Ramping, Scenario::ramping)->Apply (sampleRatesAndBlocks);
+BENCHMARK_CAPTURE (BM_ProcessBlock, Automation, Scenario::automation)->Apply (sampleRatesAndBlocks);
 
 // The plain per-sample path, for comparison with the block path above.
 BENCHMARK_CAPTURE (BM_ReferencePath, Default, Scenario::defaults)->Apply (sampleRatesAndBlocks);
 BENCHMARK_CAPTURE (BM_ReferencePath, Steady, Scenario::steady)->Apply (sampleRatesAndBlocks);
 BENCHMARK_CAPTURE (BM_ReferencePath, Ramping, Scenario::ramping)->Apply (sampleRatesAndBlocks);
+BENCHMARK_CAPTURE (BM_ReferencePath, Automation, Scenario::automation)->Apply (sampleRatesAndBlocks);
 
 namespace
 {
