@@ -2,6 +2,8 @@
 
 #include "MySse2.h"
 
+#include <algorithm>
+
 namespace my
 {
 
@@ -33,32 +35,56 @@ void StereoEnhancerProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& b
     auto* channel0 = block.getChannelPointer (0);
     auto* channel1 = block.getChannelPointer (1);
     const auto numSamples = block.getNumSamples();
-    size_t i = 0;
 
-    for (; i < numSamples && widthSmoothed.isSmoothing(); ++i)
-        applyWidth (channel0[i], channel1[i], widthSmoothed.getNextValue());
+    constexpr size_t chunkSize = 128;
+    alignas (16) float widths[chunkSize];
 
-    // Not ramping, every further frame gets the target.
-    const float g = clampedWidth (widthSmoothed.getTargetValue());
+    // A steady chunk after a steady one finds the array filled with the target
+    // (only the block's last chunk can be shorter than the ones before it).
+    bool widthsHoldTarget = false;
+
+    for (size_t start = 0; start < numSamples; start += chunkSize)
+    {
+        const auto count = juce::jmin (chunkSize, numSamples - start);
+        const bool steady = ! widthSmoothed.isSmoothing();
+
+        if (! (steady && widthsHoldTarget))
+            nextWidths (widths, count);
+
+        widthsHoldTarget = steady;
+        applyWidths (channel0 + start, channel1 + start, widths, count);
+    }
+}
+
+void StereoEnhancerProcessor::nextWidths (float* widths, size_t count) noexcept
+{
+    widthSmoothed.nextValues (widths, static_cast<int> (count));
+
+    for (size_t j = 0; j < count; ++j)
+        widths[j] = clampedWidth (widths[j]);
+}
+
+void StereoEnhancerProcessor::applyWidths (float* left, float* right, const float* widths, size_t count) noexcept
+{
+    size_t j = 0;
 
    #if ZK_HAS_SSE2
     // Four frames at a time, the same operations in the same order.
     const auto half = _mm_set1_ps (0.5f);
-    const auto width4 = _mm_set1_ps (g);
 
-    for (; i + 4 <= numSamples; i += 4)
+    for (; j + 4 <= count; j += 4)
     {
-        const auto l = _mm_loadu_ps (channel0 + i);
-        const auto r = _mm_loadu_ps (channel1 + i);
+        const auto l = _mm_loadu_ps (left + j);
+        const auto r = _mm_loadu_ps (right + j);
         const auto mid = _mm_mul_ps (_mm_add_ps (l, r), half);
-        const auto side = _mm_mul_ps (_mm_mul_ps (_mm_sub_ps (l, r), half), width4);
-        _mm_storeu_ps (channel0 + i, _mm_add_ps (mid, side));
-        _mm_storeu_ps (channel1 + i, _mm_sub_ps (mid, side));
+        const auto side = _mm_mul_ps (_mm_mul_ps (_mm_sub_ps (l, r), half), _mm_loadu_ps (widths + j));
+        _mm_storeu_ps (left + j, _mm_add_ps (mid, side));
+        _mm_storeu_ps (right + j, _mm_sub_ps (mid, side));
     }
    #endif
 
-    for (; i < numSamples; ++i)
-        applyWidth (channel0[i], channel1[i], g);
+    for (; j < count; ++j)
+        applyWidth (left[j], right[j], widths[j]);
 }
 
 } // namespace my
