@@ -39,20 +39,22 @@ void StereoEnhancerProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& b
     constexpr size_t chunkSize = 128;
     alignas (16) float widths[chunkSize];
 
-    // A steady chunk after a steady one finds the array filled with the target
-    // (only the block's last chunk can be shorter than the ones before it).
-    bool widthsHoldTarget = false;
-
-    for (size_t start = 0; start < numSamples; start += chunkSize)
+    for (size_t start = 0; start < numSamples;)
     {
-        const auto count = juce::jmin (chunkSize, numSamples - start);
-        const bool steady = ! widthSmoothed.isSmoothing();
-
-        if (! (steady && widthsHoldTarget))
+        if (widthSmoothed.isSmoothing())
+        {
+            const auto count = juce::jmin (chunkSize, numSamples - start);
             nextWidths (widths, count);
-
-        widthsHoldTarget = steady;
-        applyWidths (channel0 + start, channel1 + start, widths, count);
+            applyWidths (channel0 + start, channel1 + start, widths, 1, count);
+            start += count;
+        }
+        else
+        {
+            // The rest of the block at the target: an array of one value.
+            const float g = clampedWidth (widthSmoothed.getTargetValue());
+            applyWidths (channel0 + start, channel1 + start, &g, 0, numSamples - start);
+            start = numSamples;
+        }
     }
 }
 
@@ -64,7 +66,8 @@ void StereoEnhancerProcessor::nextWidths (float* widths, size_t count) noexcept
         widths[j] = clampedWidth (widths[j]);
 }
 
-void StereoEnhancerProcessor::applyWidths (float* left, float* right, const float* widths, size_t count) noexcept
+void StereoEnhancerProcessor::applyWidths (float* left, float* right, const float* widths, size_t stride,
+                                            size_t count) noexcept
 {
     size_t j = 0;
 
@@ -74,17 +77,18 @@ void StereoEnhancerProcessor::applyWidths (float* left, float* right, const floa
 
     for (; j + 4 <= count; j += 4)
     {
+        const auto g = stride == 0 ? _mm_set1_ps (widths[0]) : _mm_loadu_ps (widths + j);
         const auto l = _mm_loadu_ps (left + j);
         const auto r = _mm_loadu_ps (right + j);
         const auto mid = _mm_mul_ps (_mm_add_ps (l, r), half);
-        const auto side = _mm_mul_ps (_mm_mul_ps (_mm_sub_ps (l, r), half), _mm_loadu_ps (widths + j));
+        const auto side = _mm_mul_ps (_mm_mul_ps (_mm_sub_ps (l, r), half), g);
         _mm_storeu_ps (left + j, _mm_add_ps (mid, side));
         _mm_storeu_ps (right + j, _mm_sub_ps (mid, side));
     }
    #endif
 
     for (; j < count; ++j)
-        applyWidth (left[j], right[j], widths[j]);
+        applyWidth (left[j], right[j], widths[j * stride]);
 }
 
 } // namespace my

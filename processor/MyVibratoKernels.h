@@ -285,29 +285,9 @@ namespace my::vibrato_kernels
     inline void delaysPerUnitOfChunk (const PeakDelayFormula& peakDelay, const float* rates, const float* depths,
                                       float sampleRate, double* delaysPerUnit, int count) noexcept
     {
-        int j = 0;
         const auto rate = static_cast<double> (sampleRate);
 
-       #if ZK_HAS_SSE2
-        // The same operations as the formula's, two frames at a time.
-        const auto depthScale4 = _mm_set1_ps (peakDelay.depthScale);
-        const auto reference2 = _mm_set1_pd (static_cast<double> (peakDelay.rateReference));
-        const auto maxDelay2 = _mm_set1_pd (static_cast<double> (peakDelay.maxDelayMs));
-        const auto milli4 = _mm_set1_ps (0.001f);
-        const auto rate2 = _mm_set1_pd (rate);
-
-        for (; j + 2 <= count; j += 2)
-        {
-            const auto r = _mm_cvtps_pd (loadPair (rates, j));
-            const auto a = _mm_cvtps_pd (_mm_mul_ps (depthScale4, loadPair (depths, j)));
-            const auto b = _mm_div_pd (reference2, r);
-            const auto c = _mm_mul_pd (maxDelay2, _mm_mul_pd (a, b));
-            const auto peak = _mm_mul_ps (_mm_cvtpd_ps (c), milli4);
-            _mm_storeu_pd (delaysPerUnit + j, _mm_mul_pd (_mm_cvtps_pd (peak), rate2));
-        }
-       #endif
-
-        for (; j < count; ++j)
+        for (int j = 0; j < count; ++j)
             delaysPerUnit[j] = static_cast<double> (peakDelay (rates[j], depths[j])) * rate;
     }
 

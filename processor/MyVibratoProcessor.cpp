@@ -82,7 +82,8 @@ void VibratoProcessor::processChunks (float* left, float* right, size_t numSampl
     alignas (16) float delaysRight[chunkSize];
 
     // In a steady chunk every value is the target, which stays for the whole
-    // block: a steady chunk after a steady one finds its arrays filled.
+    // block: a steady chunk after a steady one finds its arrays filled (only
+    // the block's last chunk can be shorter than the one before it).
     bool arraysHoldTargets = false;
 
     for (size_t start = 0; start < numSamples; start += chunkSize)
@@ -95,7 +96,6 @@ void VibratoProcessor::processChunks (float* left, float* right, size_t numSampl
                                || depthSmoothed.isSmoothing());
         bool steadyRate = true, steadyDepth = true, steadyOffset = true;
 
-        // (Only the block's last chunk can be shorter than the ones before it.)
         if (! (steady && arraysHoldTargets))
         {
             // The smoothed values, as processSampleStereo takes them.
