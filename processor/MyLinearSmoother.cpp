@@ -7,14 +7,8 @@
 namespace my
 {
 
-bool LinearSmoother::nextValues (float* values, int count) noexcept
+void LinearSmoother::nextRampValues (float* values, int count) noexcept
 {
-    if (! isSmoothing())
-    {
-        std::fill (values, values + count, target);
-        return true;
-    }
-
     // Every frame of the ramp but its last adds the step; the last lands on the
     // target, and the frames after it return the target.
     const int adding = juce::jmin (count, countdown - 1);
@@ -40,7 +34,6 @@ bool LinearSmoother::nextValues (float* values, int count) noexcept
 
     *this = ramp;
     std::fill (values + j, values + count, target);
-    return false;
 }
 
 float LinearSmoother::rampStep() const noexcept

@@ -2,6 +2,8 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include <algorithm>
+
 namespace my
 {
 
@@ -13,11 +15,18 @@ public:
     using SmoothedValue::SmoothedValue;
 
     /** Writes the next count values: the same bits, and the same state
-        afterwards, as count calls of getNextValue. Returns true if no ramp ran
-        during them, so that every value is the target. */
-    bool nextValues (float* values, int count) noexcept;
+        afterwards, as count calls of getNextValue. */
+    void nextValues (float* values, int count) noexcept
+    {
+        if (isSmoothing())
+            nextRampValues (values, count);
+        else
+            std::fill (values, values + count, target);
+    }
 
 private:
+    void nextRampValues (float* values, int count) noexcept;
+
     /** The step of the ramp in progress, which the framework keeps private. */
     float rampStep() const noexcept;
 };

@@ -41,20 +41,18 @@ void StereoEnhancerProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& b
 
     for (size_t start = 0; start < numSamples;)
     {
-        if (widthSmoothed.isSmoothing())
-        {
-            const auto count = juce::jmin (chunkSize, numSamples - start);
-            nextWidths (widths, count);
-            applyWidths (channel0 + start, channel1 + start, widths, 1, count);
-            start += count;
-        }
+        // Steady, the smoother returns its target for the rest of the block:
+        // an array of one value.
+        const bool steady = ! widthSmoothed.isSmoothing();
+        const auto count = steady ? numSamples - start : juce::jmin (chunkSize, numSamples - start);
+        nextWidths (widths, steady ? 1 : count);
+
+        if (steady)
+            applyWidths<true> (channel0 + start, channel1 + start, widths, count);
         else
-        {
-            // The rest of the block at the target: an array of one value.
-            const float g = clampedWidth (widthSmoothed.getTargetValue());
-            applyWidths (channel0 + start, channel1 + start, &g, 0, numSamples - start);
-            start = numSamples;
-        }
+            applyWidths<false> (channel0 + start, channel1 + start, widths, count);
+
+        start += count;
     }
 }
 
@@ -66,8 +64,8 @@ void StereoEnhancerProcessor::nextWidths (float* widths, size_t count) noexcept
         widths[j] = clampedWidth (widths[j]);
 }
 
-void StereoEnhancerProcessor::applyWidths (float* left, float* right, const float* widths, size_t stride,
-                                            size_t count) noexcept
+template <bool oneWidth>
+void StereoEnhancerProcessor::applyWidths (float* left, float* right, const float* widths, size_t count) noexcept
 {
     size_t j = 0;
 
@@ -77,7 +75,7 @@ void StereoEnhancerProcessor::applyWidths (float* left, float* right, const floa
 
     for (; j + 4 <= count; j += 4)
     {
-        const auto g = stride == 0 ? _mm_set1_ps (widths[0]) : _mm_loadu_ps (widths + j);
+        const auto g = oneWidth ? _mm_set1_ps (widths[0]) : _mm_loadu_ps (widths + j);
         const auto l = _mm_loadu_ps (left + j);
         const auto r = _mm_loadu_ps (right + j);
         const auto mid = _mm_mul_ps (_mm_add_ps (l, r), half);
@@ -88,7 +86,7 @@ void StereoEnhancerProcessor::applyWidths (float* left, float* right, const floa
    #endif
 
     for (; j < count; ++j)
-        applyWidth (left[j], right[j], widths[j * stride]);
+        applyWidth (left[j], right[j], widths[oneWidth ? 0 : j]);
 }
 
 } // namespace my

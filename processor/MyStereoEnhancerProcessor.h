@@ -38,9 +38,10 @@ private:
     /** The clamped smoothed widths of the next count frames. */
     void nextWidths (float* widths, size_t count) noexcept;
 
-    /** The width stage over count frames, frame j with widths[j * stride]
-        (a stride of 0: all with the one width). */
-    static void applyWidths (float* left, float* right, const float* widths, size_t stride, size_t count) noexcept;
+    /** The width stage over count frames, each with its own width, or all
+        with the one width widths[0]. */
+    template <bool oneWidth>
+    static void applyWidths (float* left, float* right, const float* widths, size_t count) noexcept;
 
     /** One frame of the width stage with the clamped width g. */
     static void applyWidth (float& left, float& right, float g) noexcept

@@ -30,10 +30,14 @@ namespace my::vibrato_kernels
         would be undefined. */
     inline int truncateToInt (float x) noexcept
     {
+       #if ZK_HAS_SSE2
+        return _mm_cvtt_ss2si (_mm_set_ss (x));
+       #else
         if (x >= -2147483648.0f && x < 2147483648.0f)
             return static_cast<int> (x);
 
         return std::numeric_limits<int>::min();
+       #endif
     }
 
     template <int curve>
@@ -123,19 +127,20 @@ namespace my::vibrato_kernels
         }
     };
 
-    /** The LFO phases of count frames (at most 256), p = inverseSampleRate * rate
-        + previous p, less 1 once if above 1, starting from phase; returns the
-        last one.
+    /** The LFO phases of count frames (at most 256), p = inverseSampleRate *
+        rate + previous p, less 1 once if above 1, starting from phase; returns
+        the last one. rates holds each frame's rate, or with oneValue the one
+        rate of all.
 
         While the run stays below 1, so that none wraps, and within one binade,
-        the float grid gives the sums without the chain of dependent additions:
-        with a steady rate every frame adds the same step. */
-    inline float advancePhases (float phase, float inverseSampleRate, const float* rates, bool steadyRate,
+        the float grid gives the sums without the chain of dependent additions;
+        with one rate every frame adds the same step. */
+    inline float advancePhases (float phase, float inverseSampleRate, const float* rates, bool oneValue,
                                 float* phases, int count) noexcept
     {
         if (phase < 1.0f)
         {
-            if (steadyRate)
+            if (oneValue)
             {
                 if (float_grid::constantStepSums (phase, inverseSampleRate * rates[0], phases, count))
                     return phases[count - 1];
@@ -152,7 +157,7 @@ namespace my::vibrato_kernels
 
         for (int j = 0; j < count; ++j)
         {
-            float p = inverseSampleRate * rates[j] + phase;
+            float p = inverseSampleRate * rates[oneValue ? 0 : j] + phase;
 
             if (p > 1.0f)
                 p = p - 1.0f;
@@ -269,12 +274,13 @@ namespace my::vibrato_kernels
         }
     }
 
-    /** float (double (m) * delaysPerUnit[lane]) in each lane. */
-    inline __m128 delayOf4 (__m128 m, const double* delaysPerUnit) noexcept
+    /** float (double (m) * perUnit) in each lane, with the lanes' delays per
+        unit in low (lanes 0 and 1) and high (lanes 2 and 3). */
+    inline __m128 delayOf4 (__m128 m, __m128d low, __m128d high) noexcept
     {
-        const auto low = _mm_mul_pd (_mm_cvtps_pd (m), _mm_loadu_pd (delaysPerUnit));
-        const auto high = _mm_mul_pd (_mm_cvtps_pd (_mm_movehl_ps (m, m)), _mm_loadu_pd (delaysPerUnit + 2));
-        return _mm_movelh_ps (_mm_cvtpd_ps (low), _mm_cvtpd_ps (high));
+        const auto delayLow = _mm_mul_pd (_mm_cvtps_pd (m), low);
+        const auto delayHigh = _mm_mul_pd (_mm_cvtps_pd (_mm_movehl_ps (m, m)), high);
+        return _mm_movelh_ps (_mm_cvtpd_ps (delayLow), _mm_cvtpd_ps (delayHigh));
     }
    #endif
 
@@ -292,9 +298,10 @@ namespace my::vibrato_kernels
     }
 
     /** Delays in samples of both channels for count frames, from each frame's
-        left phase, phase offset and delay per unit of the curve; returns false
-        if a read might reach the frames written ahead. */
-    template <int curve>
+        left phase and from its offset and delay per unit of the curve, which
+        the arrays hold for each frame, or for all at once with oneValue;
+        returns false if a read might reach the frames written ahead. */
+    template <int curve, bool oneValue>
     inline bool delaysOfChunk (const float* phases, const float* offsets, const double* delaysPerUnit,
                                const float* table, int tableSize, float safeDelay,
                                float* delaysLeft, float* delaysRight, int count) noexcept
@@ -309,10 +316,13 @@ namespace my::vibrato_kernels
 
         for (; j + 4 <= count; j += 4)
         {
+            const auto offset = oneValue ? _mm_set1_ps (offsets[0]) : _mm_loadu_ps (offsets + j);
+            const auto low = oneValue ? _mm_set1_pd (delaysPerUnit[0]) : _mm_loadu_pd (delaysPerUnit + j);
+            const auto high = oneValue ? low : _mm_loadu_pd (delaysPerUnit + j + 2);
             const auto qL = _mm_loadu_ps (phases + j);
-            const auto qR = wrapOnce (_mm_add_ps (_mm_loadu_ps (offsets + j), qL));
-            const auto dL = delayOf4 (curveValue4<curve> (qL, table, tableSize), delaysPerUnit + j);
-            const auto dR = delayOf4 (curveValue4<curve> (qR, table, tableSize), delaysPerUnit + j);
+            const auto qR = wrapOnce (_mm_add_ps (offset, qL));
+            const auto dL = delayOf4 (curveValue4<curve> (qL, table, tableSize), low, high);
+            const auto dR = delayOf4 (curveValue4<curve> (qR, table, tableSize), low, high);
             _mm_storeu_ps (delaysLeft + j, dL);
             _mm_storeu_ps (delaysRight + j, dR);
             inRange = _mm_and_ps (inRange, _mm_and_ps (_mm_cmplt_ps (dL, safe4), _mm_cmpge_ps (dL, zero4)));
@@ -324,16 +334,17 @@ namespace my::vibrato_kernels
 
         for (; j < count; ++j)
         {
+            const int k = oneValue ? 0 : j;
             const float qL = phases[j];
-            float qR = offsets[j] + qL;
+            float qR = offsets[k] + qL;
 
             if (qR > 1.0f)
                 qR = qR - 1.0f;
 
             const float mL = curveValue<curve> (qL, table, tableSize);
             const float mR = curveValue<curve> (qR, table, tableSize);
-            const auto dL = static_cast<float> (static_cast<double> (mL) * delaysPerUnit[j]);
-            const auto dR = static_cast<float> (static_cast<double> (mR) * delaysPerUnit[j]);
+            const auto dL = static_cast<float> (static_cast<double> (mL) * delaysPerUnit[k]);
+            const auto dR = static_cast<float> (static_cast<double> (mR) * delaysPerUnit[k]);
             delaysLeft[j] = dL;
             delaysRight[j] = dR;
             writeAhead = writeAhead && dL < safeDelay && dR < safeDelay && dL >= 0.0f && dR >= 0.0f;

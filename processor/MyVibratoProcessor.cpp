@@ -81,43 +81,24 @@ void VibratoProcessor::processChunks (float* left, float* right, size_t numSampl
     alignas (16) float delaysLeft[chunkSize];
     alignas (16) float delaysRight[chunkSize];
 
-    // In a steady chunk every value is the target, which stays for the whole
-    // block: a steady chunk after a steady one finds its arrays filled (only
-    // the block's last chunk can be shorter than the one before it).
-    bool arraysHoldTargets = false;
-
     for (size_t start = 0; start < numSamples; start += chunkSize)
     {
         const int count = static_cast<int> (juce::jmin (static_cast<size_t> (chunkSize), numSamples - start));
         float* chunkLeft = left + start;
         float* chunkRight = right + start;
-
         const bool steady = ! (rateSmoothed.isSmoothing() || phaseOffsetSmoothed.isSmoothing()
                                || depthSmoothed.isSmoothing());
-        bool steadyRate = true, steadyDepth = true, steadyOffset = true;
 
-        if (! (steady && arraysHoldTargets))
-        {
-            // The smoothed values, as processSampleStereo takes them.
-            steadyRate = rateSmoothed.nextValues (rates, count);
-            steadyOffset = phaseOffsetSmoothed.nextValues (offsets, count);
-            steadyDepth = depthSmoothed.nextValues (depths, count);
+        // The smoothed values, as processSampleStereo takes them. In a steady
+        // chunk every smoother returns its target: arrays of one value.
+        const int values = steady ? 1 : count;
+        rateSmoothed.nextValues (rates, values);
+        phaseOffsetSmoothed.nextValues (offsets, values);
+        depthSmoothed.nextValues (depths, values);
+        delaysPerUnitOfChunk (peakDelay, rates, depths, sampleRate, delaysPerUnit, values);
 
-            if (steadyRate && steadyDepth)
-            {
-                const auto perUnit = static_cast<double> (peakDelay (rates[0], depths[0]))
-                                     * static_cast<double> (sampleRate);
-                std::fill (delaysPerUnit, delaysPerUnit + count, perUnit);
-            }
-            else
-            {
-                delaysPerUnitOfChunk (peakDelay, rates, depths, sampleRate, delaysPerUnit, count);
-            }
-        }
-
-        arraysHoldTargets = steady;
         const float firstPhase = lfo.phase;
-        lfo.phase = advancePhases (firstPhase, lfo.inverseSampleRate, rates, steadyRate, phases, count);
+        lfo.phase = advancePhases (firstPhase, lfo.inverseSampleRate, rates, steady, phases, count);
 
         // At depth 0 the delay per unit is +0, and the sine table and the
         // triangle give finite values of at least +0 for every phase from 0 up
@@ -125,7 +106,7 @@ void VibratoProcessor::processChunks (float* left, float* right, size_t numSampl
         // exactly +0. (With such a step and offset the phases stay within
         // [0, 2] and the right channel's within [0, 2 + offset].)
         const float step = lfo.inverseSampleRate * rates[0];
-        const bool noDelay = curve != parabolicCurve && steadyRate && steadyDepth && steadyOffset
+        const bool noDelay = curve != parabolicCurve && steady
                              && delaysPerUnit[0] == 0.0 && ! std::signbit (delaysPerUnit[0])
                              && step >= 0.0f && step <= 1.0f && firstPhase >= 0.0f && firstPhase <= 2.0f
                              && offsets[0] >= 0.0f && offsets[0] <= 1.0e5f && safeDelay > 0.0f;
@@ -138,8 +119,10 @@ void VibratoProcessor::processChunks (float* left, float* right, size_t numSampl
         }
         else
         {
-            writeAhead = delaysOfChunk<curve> (phases, offsets, delaysPerUnit, table, tableSize, safeDelay,
-                                               delaysLeft, delaysRight, count);
+            writeAhead = steady ? delaysOfChunk<curve, true> (phases, offsets, delaysPerUnit, table, tableSize,
+                                                              safeDelay, delaysLeft, delaysRight, count)
+                                : delaysOfChunk<curve, false> (phases, offsets, delaysPerUnit, table, tableSize,
+                                                               safeDelay, delaysLeft, delaysRight, count);
         }
 
         if (! writeAhead)
