@@ -3,6 +3,11 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_dsp/juce_dsp.h>
 
+#include "MyLinearSmoother.h"
+
+#include <cmath>
+#include <limits>
+
 namespace my
 {
 
@@ -23,16 +28,20 @@ public:
     virtual void processAudioBlock (juce::dsp::AudioBlock<float>& block) noexcept = 0;
     virtual void setSmoothTargetValues() noexcept = 0;
 
-    /** Ramp length of every smoother: 0.1 s of samples at the given rate. */
+    /** Ramp length of every smoother: 0.1 s of samples at the given rate (kept
+        within the int range, whatever the rate). */
     static int smoothingSteps (float sampleRate) noexcept
     {
-        return static_cast<int> (std::floor (static_cast<double> (sampleRate) * 0.1));
+        const auto steps = std::floor (static_cast<double> (sampleRate) * 0.1);
+
+        if (! (steps >= 0.0))
+            return 0;
+
+        return steps < 2147483647.0 ? static_cast<int> (steps) : std::numeric_limits<int>::max();
     }
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DspProcessorBase)
 };
-
-using LinearSmoother = juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear>;
 
 } // namespace my

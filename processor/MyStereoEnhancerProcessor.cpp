@@ -2,6 +2,8 @@
 
 #include "MySse2.h"
 
+#include <algorithm>
+
 namespace my
 {
 
@@ -33,32 +35,58 @@ void StereoEnhancerProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& b
     auto* channel0 = block.getChannelPointer (0);
     auto* channel1 = block.getChannelPointer (1);
     const auto numSamples = block.getNumSamples();
-    size_t i = 0;
 
-    for (; i < numSamples && widthSmoothed.isSmoothing(); ++i)
-        applyWidth (channel0[i], channel1[i], widthSmoothed.getNextValue());
+    constexpr size_t chunkSize = 128;
+    alignas (16) float widths[chunkSize];
 
-    // Not ramping, every further frame gets the target.
-    const float g = clampedWidth (widthSmoothed.getTargetValue());
+    for (size_t start = 0; start < numSamples;)
+    {
+        // Steady, the smoother returns its target for the rest of the block:
+        // an array of one value.
+        const bool steady = ! widthSmoothed.isSmoothing();
+        const auto count = steady ? numSamples - start : juce::jmin (chunkSize, numSamples - start);
+        nextWidths (widths, steady ? 1 : count);
+
+        if (steady)
+            applyWidths<true> (channel0 + start, channel1 + start, widths, count);
+        else
+            applyWidths<false> (channel0 + start, channel1 + start, widths, count);
+
+        start += count;
+    }
+}
+
+void StereoEnhancerProcessor::nextWidths (float* widths, size_t count) noexcept
+{
+    widthSmoothed.nextValues (widths, static_cast<int> (count));
+
+    for (size_t j = 0; j < count; ++j)
+        widths[j] = clampedWidth (widths[j]);
+}
+
+template <bool oneWidth>
+void StereoEnhancerProcessor::applyWidths (float* left, float* right, const float* widths, size_t count) noexcept
+{
+    size_t j = 0;
 
    #if ZK_HAS_SSE2
     // Four frames at a time, the same operations in the same order.
     const auto half = _mm_set1_ps (0.5f);
-    const auto width4 = _mm_set1_ps (g);
 
-    for (; i + 4 <= numSamples; i += 4)
+    for (; j + 4 <= count; j += 4)
     {
-        const auto l = _mm_loadu_ps (channel0 + i);
-        const auto r = _mm_loadu_ps (channel1 + i);
+        const auto g = oneWidth ? _mm_set1_ps (widths[0]) : _mm_loadu_ps (widths + j);
+        const auto l = _mm_loadu_ps (left + j);
+        const auto r = _mm_loadu_ps (right + j);
         const auto mid = _mm_mul_ps (_mm_add_ps (l, r), half);
-        const auto side = _mm_mul_ps (_mm_mul_ps (_mm_sub_ps (l, r), half), width4);
-        _mm_storeu_ps (channel0 + i, _mm_add_ps (mid, side));
-        _mm_storeu_ps (channel1 + i, _mm_sub_ps (mid, side));
+        const auto side = _mm_mul_ps (_mm_mul_ps (_mm_sub_ps (l, r), half), g);
+        _mm_storeu_ps (left + j, _mm_add_ps (mid, side));
+        _mm_storeu_ps (right + j, _mm_sub_ps (mid, side));
     }
    #endif
 
-    for (; i < numSamples; ++i)
-        applyWidth (channel0[i], channel1[i], g);
+    for (; j < count; ++j)
+        applyWidth (left[j], right[j], widths[oneWidth ? 0 : j]);
 }
 
 } // namespace my

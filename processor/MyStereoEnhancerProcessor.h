@@ -35,11 +35,17 @@ private:
         return g;
     }
 
-    /** One frame of the width stage with the smoothed width g. */
+    /** The clamped smoothed widths of the next count frames. */
+    void nextWidths (float* widths, size_t count) noexcept;
+
+    /** The width stage over count frames, each with its own width, or all
+        with the one width widths[0]. */
+    template <bool oneWidth>
+    static void applyWidths (float* left, float* right, const float* widths, size_t count) noexcept;
+
+    /** One frame of the width stage with the clamped width g. */
     static void applyWidth (float& left, float& right, float g) noexcept
     {
-        g = clampedWidth (g);
-
         const float l = left;
         const float r = right;
         const float mid = (l + r) * 0.5f;

@@ -9,7 +9,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
+#include "MyFloatGrid.h"
 #include "MySse2.h"
 
 namespace my::vibrato_kernels
@@ -23,13 +25,28 @@ namespace my::vibrato_kernels
         parabolicCurve = 2
     };
 
+    /** x truncated toward zero. A NaN, an infinity or anything beyond the int
+        range gives INT_MIN, as the SSE2 conversion does, where a plain cast
+        would be undefined. */
+    inline int truncateToInt (float x) noexcept
+    {
+       #if ZK_HAS_SSE2
+        return _mm_cvtt_ss2si (_mm_set_ss (x));
+       #else
+        if (x >= -2147483648.0f && x < 2147483648.0f)
+            return static_cast<int> (x);
+
+        return std::numeric_limits<int>::min();
+       #endif
+    }
+
     template <int curve>
     inline float curveValue (float q, const float* table, int tableSize) noexcept
     {
         if constexpr (curve == sineTableCurve)
         {
             const float pos = q * static_cast<float> (tableSize);
-            const int i = static_cast<int> (pos);
+            const int i = truncateToInt (pos);
             const float frac = pos - static_cast<float> (i);
 
             // The mask equals "less tableSize once" for every phase up to two
@@ -94,65 +111,53 @@ namespace my::vibrato_kernels
         return (b - a) * f + a;
     }
 
-    inline std::uint32_t bitsOf (float x) noexcept
+    /** The constants of the peak delay, 0.025 * d / r seconds. */
+    struct PeakDelayFormula
     {
-        std::uint32_t bits;
-        std::memcpy (&bits, &x, sizeof (bits));
-        return bits;
-    }
+        float depthScale, rateReference, maxDelayMs;
 
-    inline float floatOf (std::uint32_t bits) noexcept
-    {
-        float x;
-        std::memcpy (&x, &bits, sizeof (x));
-        return x;
-    }
-
-    /** The LFO phases of count frames, p = step + previous p, less 1 once if
-        above 1, starting from phase; returns the last one.
-
-        While p stays within one binade [2^e, 2^(e+1)) the float grid there has
-        one spacing u, and when step is not an exact tie between two multiples
-        of u, every sum rounds to p plus the same whole number k of u. The bit
-        patterns of those floats are consecutive integers, so the phases are
-        the phase's bits plus k, 2k, 3k ...: the same floats as the serial sums,
-        without the chain of dependent additions. Any other chunk is summed
-        one frame after the other. */
-    inline float advancePhases (float phase, float step, float* phases, int count) noexcept
-    {
-        const auto bits = bitsOf (phase);
-        const auto biased = static_cast<int> ((bits >> 23) & 0xffu);
-
-        // phase in [2^-100, 1), positive; step in [0, 0.5].
-        if (phase > 0.0f && biased >= 27 && biased < 127 && step >= 0.0f && step <= 0.5f)
+        /** The peak delay in seconds for the rate r and depth d, the ratio
+            formed in double. */
+        float operator() (float r, float d) const noexcept
         {
-            // step / u, exact: a power-of-two scaling of a float.
-            const auto scale = floatOf (static_cast<std::uint32_t> (127 + 23 - (biased - 127)) << 23);
-            const float x = step * scale;
+            const float a = depthScale * d;
+            const double b = static_cast<double> (rateReference) / static_cast<double> (r);
+            const double c = static_cast<double> (maxDelayMs) * (static_cast<double> (a) * b);
+            return static_cast<float> (c) * 0.001f;
+        }
+    };
 
-            if (x < 4194304.0f)
+    /** The LFO phases of count frames (at most 256), p = inverseSampleRate *
+        rate + previous p, less 1 once if above 1, starting from phase; returns
+        the last one. rates holds each frame's rate, or with oneValue the one
+        rate of all.
+
+        While the run stays below 1, so that none wraps, and within one binade,
+        the float grid gives the sums without the chain of dependent additions;
+        with one rate every frame adds the same step. */
+    inline float advancePhases (float phase, float inverseSampleRate, const float* rates, bool oneValue,
+                                float* phases, int count) noexcept
+    {
+        if (phase < 1.0f)
+        {
+            if (oneValue)
             {
-                const float whole = std::floor (x);
-                const float frac = x - whole;
-                const auto k = static_cast<std::uint32_t> (whole) + (frac > 0.5f ? 1u : 0u);
-
-                // The binade's top, 2^(e+1), is at most 1: the last phase may
-                // reach it (and 1 stays 1), none passes it.
-                const auto top = static_cast<std::uint32_t> (biased + 1) << 23;
-
-                if (frac != 0.5f && bits + static_cast<std::uint32_t> (count) * k <= top)
-                {
-                    for (int j = 0; j < count; ++j)
-                        phases[j] = floatOf (bits + static_cast<std::uint32_t> (j + 1) * k);
-
+                if (float_grid::constantStepSums (phase, inverseSampleRate * rates[0], phases, count))
                     return phases[count - 1];
-                }
+            }
+            else
+            {
+                for (int j = 0; j < count; ++j)
+                    phases[j] = inverseSampleRate * rates[j];
+
+                if (float_grid::runningSums (phase, phases, phases, count))
+                    return phases[count - 1];
             }
         }
 
         for (int j = 0; j < count; ++j)
         {
-            float p = step + phase;
+            float p = inverseSampleRate * rates[oneValue ? 0 : j] + phase;
 
             if (p > 1.0f)
                 p = p - 1.0f;
@@ -269,38 +274,55 @@ namespace my::vibrato_kernels
         }
     }
 
-    /** float (double (m) * delayPerUnit) in each lane. */
-    inline __m128 delayOf4 (__m128 m, __m128d delayPerUnit) noexcept
+    /** float (double (m) * perUnit) in each lane, with the lanes' delays per
+        unit in low (lanes 0 and 1) and high (lanes 2 and 3). */
+    inline __m128 delayOf4 (__m128 m, __m128d low, __m128d high) noexcept
     {
-        const auto low = _mm_mul_pd (_mm_cvtps_pd (m), delayPerUnit);
-        const auto high = _mm_mul_pd (_mm_cvtps_pd (_mm_movehl_ps (m, m)), delayPerUnit);
-        return _mm_movelh_ps (_mm_cvtpd_ps (low), _mm_cvtpd_ps (high));
+        const auto delayLow = _mm_mul_pd (_mm_cvtps_pd (m), low);
+        const auto delayHigh = _mm_mul_pd (_mm_cvtps_pd (_mm_movehl_ps (m, m)), high);
+        return _mm_movelh_ps (_mm_cvtpd_ps (delayLow), _mm_cvtpd_ps (delayHigh));
     }
    #endif
 
-    /** Delays in samples of both channels for count frames whose left phases are
-        given; returns false if a read might reach the frames written ahead. */
-    template <int curve>
-    inline bool delaysOfChunk (const float* phases, float offset, const float* table, int tableSize,
-                               double delayPerUnit, float safeDelay,
+    /** The delay in samples per unit of the LFO curve of count frames, the
+        peak delay times the sample rate in double: m * P and P * sampleRate
+        are both exact in double, so m * (P * sampleRate) rounds as
+        (m * P) * sampleRate does. */
+    inline void delaysPerUnitOfChunk (const PeakDelayFormula& peakDelay, const float* rates, const float* depths,
+                                      float sampleRate, double* delaysPerUnit, int count) noexcept
+    {
+        const auto rate = static_cast<double> (sampleRate);
+
+        for (int j = 0; j < count; ++j)
+            delaysPerUnit[j] = static_cast<double> (peakDelay (rates[j], depths[j])) * rate;
+    }
+
+    /** Delays in samples of both channels for count frames, from each frame's
+        left phase and from its offset and delay per unit of the curve, which
+        the arrays hold for each frame, or for all at once with oneValue;
+        returns false if a read might reach the frames written ahead. */
+    template <int curve, bool oneValue>
+    inline bool delaysOfChunk (const float* phases, const float* offsets, const double* delaysPerUnit,
+                               const float* table, int tableSize, float safeDelay,
                                float* delaysLeft, float* delaysRight, int count) noexcept
     {
         int j = 0;
         bool writeAhead = true;
 
        #if ZK_HAS_SSE2
-        const auto offset4 = _mm_set1_ps (offset);
-        const auto perUnit2 = _mm_set1_pd (delayPerUnit);
         const auto safe4 = _mm_set1_ps (safeDelay);
         const auto zero4 = _mm_setzero_ps();
         auto inRange = _mm_castsi128_ps (_mm_set1_epi32 (-1));
 
         for (; j + 4 <= count; j += 4)
         {
+            const auto offset = oneValue ? _mm_set1_ps (offsets[0]) : _mm_loadu_ps (offsets + j);
+            const auto low = oneValue ? _mm_set1_pd (delaysPerUnit[0]) : _mm_loadu_pd (delaysPerUnit + j);
+            const auto high = oneValue ? low : _mm_loadu_pd (delaysPerUnit + j + 2);
             const auto qL = _mm_loadu_ps (phases + j);
-            const auto qR = wrapOnce (_mm_add_ps (offset4, qL));
-            const auto dL = delayOf4 (curveValue4<curve> (qL, table, tableSize), perUnit2);
-            const auto dR = delayOf4 (curveValue4<curve> (qR, table, tableSize), perUnit2);
+            const auto qR = wrapOnce (_mm_add_ps (offset, qL));
+            const auto dL = delayOf4 (curveValue4<curve> (qL, table, tableSize), low, high);
+            const auto dR = delayOf4 (curveValue4<curve> (qR, table, tableSize), low, high);
             _mm_storeu_ps (delaysLeft + j, dL);
             _mm_storeu_ps (delaysRight + j, dR);
             inRange = _mm_and_ps (inRange, _mm_and_ps (_mm_cmplt_ps (dL, safe4), _mm_cmpge_ps (dL, zero4)));
@@ -312,16 +334,17 @@ namespace my::vibrato_kernels
 
         for (; j < count; ++j)
         {
+            const int k = oneValue ? 0 : j;
             const float qL = phases[j];
-            float qR = offset + qL;
+            float qR = offsets[k] + qL;
 
             if (qR > 1.0f)
                 qR = qR - 1.0f;
 
             const float mL = curveValue<curve> (qL, table, tableSize);
             const float mR = curveValue<curve> (qR, table, tableSize);
-            const auto dL = static_cast<float> (static_cast<double> (mL) * delayPerUnit);
-            const auto dR = static_cast<float> (static_cast<double> (mR) * delayPerUnit);
+            const auto dL = static_cast<float> (static_cast<double> (mL) * delaysPerUnit[k]);
+            const auto dR = static_cast<float> (static_cast<double> (mR) * delaysPerUnit[k]);
             delaysLeft[j] = dL;
             delaysRight[j] = dR;
             writeAhead = writeAhead && dL < safeDelay && dR < safeDelay && dL >= 0.0f && dR >= 0.0f;

@@ -52,73 +52,32 @@ void VibratoProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& block) n
     auto* channel0 = block.getChannelPointer (0);
     auto* channel1 = block.getChannelPointer (1);
     const auto numSamples = block.getNumSamples();
-    size_t i = 0;
-
-    // While a smoother ramps, every frame goes through processSampleStereo.
-    for (; i < numSamples && isRamping(); ++i)
-    {
-        float left = channel0[i];
-        float right = channel1[i];
-        processSampleStereo (left, right);
-        channel0[i] = left;
-        channel1[i] = right;
-    }
-
-    if (i == numSamples)
-        return;
 
     if (shapeCode == 1)
-        processSteady<sineTableCurve> (channel0 + i, channel1 + i, numSamples - i);
+        processChunks<sineTableCurve> (channel0, channel1, numSamples);
     else if (shapeCode == 2)
-        processSteady<parabolicCurve> (channel0 + i, channel1 + i, numSamples - i);
+        processChunks<parabolicCurve> (channel0, channel1, numSamples);
     else
-        processSteady<triangleCurve> (channel0 + i, channel1 + i, numSamples - i);
-}
-
-bool VibratoProcessor::isRamping() const noexcept
-{
-    return rateSmoothed.isSmoothing() || depthSmoothed.isSmoothing() || phaseOffsetSmoothed.isSmoothing();
+        processChunks<triangleCurve> (channel0, channel1, numSamples);
 }
 
 template <int curve>
-void VibratoProcessor::processSteady (float* left, float* right, size_t numSamples) noexcept
+void VibratoProcessor::processChunks (float* left, float* right, size_t numSamples) noexcept
 {
-    // Not ramping, getNextValue returns the target and changes nothing.
-    const float r = rateSmoothed.getTargetValue();
-    const float offset = phaseOffsetSmoothed.getTargetValue();
-    const float d = depthSmoothed.getTargetValue();
-
-    const float step = lfo.inverseSampleRate * r;
-
-    // m * P * sampleRate in double: both products of two floats are exact in
-    // double, so (m * P) * sampleRate and m * (P * sampleRate) round alike.
-    const double delayPerUnit = static_cast<double> (peakDelaySeconds (r, d)) * static_cast<double> (sampleRate);
-
     const auto* table = lfo.table.getReadPointer (0);
     const int tableSize = lfo.tableSize;
+    const PeakDelayFormula peakDelay { depthScale, rateReference, maxDelayMs };
 
-    auto* samplesLeft = delayLeft.buffer.getWritePointer (0);
-    auto* samplesRight = delayRight.buffer.getWritePointer (0);
-    const int sizeLeft = delayLeft.bufSize;
-    const int sizeRight = delayRight.bufSize;
-    float phase = lfo.phase;
+    // Writing a chunk ahead of its reads is safe while no read of the chunk
+    // reaches back as far as the frames written ahead of it.
+    constexpr int chunkSize = 128;
+    const auto safeDelay = static_cast<float> (juce::jmin (delayLeft.bufSize, delayRight.bufSize) - chunkSize - 2);
 
-    // Chunks of frames: first the LFO and the delays of the whole chunk, then
-    // all its writes, then all its reads. Writing ahead is safe while no read of
-    // the chunk reaches back as far as the frames written ahead of it.
-    constexpr int chunkSize = 64;
-    const auto safeDelay = static_cast<float> (juce::jmin (sizeLeft, sizeRight) - chunkSize - 2);
-
-    // At depth 0 the delay per unit of the curve is +0, and the sine table and
-    // the triangle give finite values of at least +0 for every phase from 0 up
-    // to where the table position stays in range: every delay is then exactly
-    // +0, without evaluating the curve. (With such a step and offset the phases
-    // stay within [0, 2] and the right channel's within [0, 2 + offset].)
-    const bool noDelay = curve != parabolicCurve && delayPerUnit == 0.0 && ! std::signbit (delayPerUnit)
-                         && step >= 0.0f && step <= 1.0f && phase >= 0.0f && phase <= 2.0f
-                         && offset >= 0.0f && offset <= 1.0e5f && safeDelay > 0.0f;
-
+    alignas (16) float rates[chunkSize];
+    alignas (16) float offsets[chunkSize];
+    alignas (16) float depths[chunkSize];
     alignas (16) float phases[chunkSize];
+    alignas (16) double delaysPerUnit[chunkSize];
     alignas (16) float delaysLeft[chunkSize];
     alignas (16) float delaysRight[chunkSize];
 
@@ -127,9 +86,30 @@ void VibratoProcessor::processSteady (float* left, float* right, size_t numSampl
         const int count = static_cast<int> (juce::jmin (static_cast<size_t> (chunkSize), numSamples - start));
         float* chunkLeft = left + start;
         float* chunkRight = right + start;
+        const bool steady = ! (rateSmoothed.isSmoothing() || phaseOffsetSmoothed.isSmoothing()
+                               || depthSmoothed.isSmoothing());
 
-        phase = advancePhases (phase, step, phases, count);
+        // The smoothed values, as processSampleStereo takes them. In a steady
+        // chunk every smoother returns its target: arrays of one value.
+        const int values = steady ? 1 : count;
+        rateSmoothed.nextValues (rates, values);
+        phaseOffsetSmoothed.nextValues (offsets, values);
+        depthSmoothed.nextValues (depths, values);
+        delaysPerUnitOfChunk (peakDelay, rates, depths, sampleRate, delaysPerUnit, values);
 
+        const float firstPhase = lfo.phase;
+        lfo.phase = advancePhases (firstPhase, lfo.inverseSampleRate, rates, steady, phases, count);
+
+        // At depth 0 the delay per unit is +0, and the sine table and the
+        // triangle give finite values of at least +0 for every phase from 0 up
+        // to where the table position stays in range: every delay is then
+        // exactly +0. (With such a step and offset the phases stay within
+        // [0, 2] and the right channel's within [0, 2 + offset].)
+        const float step = lfo.inverseSampleRate * rates[0];
+        const bool noDelay = curve != parabolicCurve && steady
+                             && delaysPerUnit[0] == 0.0 && ! std::signbit (delaysPerUnit[0])
+                             && step >= 0.0f && step <= 1.0f && firstPhase >= 0.0f && firstPhase <= 2.0f
+                             && offsets[0] >= 0.0f && offsets[0] <= 1.0e5f && safeDelay > 0.0f;
         bool writeAhead = true;
 
         if (noDelay)
@@ -139,12 +119,11 @@ void VibratoProcessor::processSteady (float* left, float* right, size_t numSampl
         }
         else
         {
-            writeAhead = delaysOfChunk<curve> (phases, offset, table, tableSize, delayPerUnit, safeDelay,
-                                               delaysLeft, delaysRight, count);
+            writeAhead = steady ? delaysOfChunk<curve, true> (phases, offsets, delaysPerUnit, table, tableSize,
+                                                              safeDelay, delaysLeft, delaysRight, count)
+                                : delaysOfChunk<curve, false> (phases, offsets, delaysPerUnit, table, tableSize,
+                                                               safeDelay, delaysLeft, delaysRight, count);
         }
-
-        int writeLeft = delayLeft.writeIndex;
-        int writeRight = delayRight.writeIndex;
 
         if (! writeAhead)
         {
@@ -152,35 +131,28 @@ void VibratoProcessor::processSteady (float* left, float* right, size_t numSampl
             // nearly the whole line): write and read frame by frame.
             for (int j = 0; j < count; ++j)
             {
-                samplesLeft[writeLeft] = chunkLeft[j];
-
-                if (++writeLeft == sizeLeft)
-                    writeLeft = 0;
-
-                samplesRight[writeRight] = chunkRight[j];
-
-                if (++writeRight == sizeRight)
-                    writeRight = 0;
-
-                chunkLeft[j] = readLine (samplesLeft, writeLeft == 0 ? sizeLeft : writeLeft, sizeLeft, delaysLeft[j]);
-                chunkRight[j] = readLine (samplesRight, writeRight == 0 ? sizeRight : writeRight, sizeRight, delaysRight[j]);
+                write (delayLeft, chunkLeft[j]);
+                write (delayRight, chunkRight[j]);
+                chunkLeft[j] = read (delayLeft, delaysLeft[j]);
+                chunkRight[j] = read (delayRight, delaysRight[j]);
             }
 
-            delayLeft.writeIndex = writeLeft;
-            delayRight.writeIndex = writeRight;
             continue;
         }
 
-        writeChunk (samplesLeft, sizeLeft, writeLeft, chunkLeft, count);
-        writeChunk (samplesRight, sizeRight, writeRight, chunkRight, count);
-        readChunk (samplesLeft, sizeLeft, writeLeft, delaysLeft, chunkLeft, count);
-        readChunk (samplesRight, sizeRight, writeRight, delaysRight, chunkRight, count);
+        auto* samplesLeft = delayLeft.buffer.getWritePointer (0);
+        auto* samplesRight = delayRight.buffer.getWritePointer (0);
+        const int writeLeft = delayLeft.writeIndex;
+        const int writeRight = delayRight.writeIndex;
 
-        delayLeft.writeIndex = (writeLeft + count) % sizeLeft;
-        delayRight.writeIndex = (writeRight + count) % sizeRight;
+        writeChunk (samplesLeft, delayLeft.bufSize, writeLeft, chunkLeft, count);
+        writeChunk (samplesRight, delayRight.bufSize, writeRight, chunkRight, count);
+        readChunk (samplesLeft, delayLeft.bufSize, writeLeft, delaysLeft, chunkLeft, count);
+        readChunk (samplesRight, delayRight.bufSize, writeRight, delaysRight, chunkRight, count);
+
+        delayLeft.writeIndex = (writeLeft + count) % delayLeft.bufSize;
+        delayRight.writeIndex = (writeRight + count) % delayRight.bufSize;
     }
-
-    lfo.phase = phase;
 }
 
 float VibratoProcessor::modulation (float q) const noexcept
@@ -213,11 +185,7 @@ float VibratoProcessor::read (const DelayLineBase& line, float delayInSamples) n
 
 float VibratoProcessor::peakDelaySeconds (float r, float d) const noexcept
 {
-    // 0.025 * d / r, with the ratio formed in double.
-    const float a = depthScale * d;
-    const double b = static_cast<double> (rateReference) / static_cast<double> (r);
-    const double c = static_cast<double> (maxDelayMs) * (static_cast<double> (a) * b);
-    return static_cast<float> (c) * 0.001f;
+    return PeakDelayFormula { depthScale, rateReference, maxDelayMs } (r, d);
 }
 
 void VibratoProcessor::processSampleStereo (float& left, float& right) noexcept

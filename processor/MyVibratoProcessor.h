@@ -52,14 +52,12 @@ private:
     /** Peak delay in seconds for the smoothed rate r and depth d. */
     float peakDelaySeconds (float r, float d) const noexcept;
 
-    bool isRamping() const noexcept;
-
-    /** Block path for frames in which no smoother ramps. Every smoother then
-        returns its target, so the LFO step, the phase offset and the peak delay
-        are constant; they are computed once, and the output has the same bits as
+    /** The block path, in chunks of frames: first the smoothed values and the
+        LFO phases of the whole chunk, then its delays, its writes and its
+        reads. Steady or ramping, the output has the same bits as
         processSampleStereo called once per frame. */
     template <int curve>
-    void processSteady (float* left, float* right, size_t numSamples) noexcept;
+    void processChunks (float* left, float* right, size_t numSamples) noexcept;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VibratoProcessor)
 };

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <tuple>
 
@@ -285,6 +286,24 @@ namespace
                                                  RampCase { 11025.0, 1102 }, RampCase { 22050.0, 2205 },
                                                  RampCase { 88200.0, 8820 }, RampCase { 44100.7, 4410 },
                                                  RampCase { 8000.0, 800 }));
+
+    // A rate whose tenth of a second has no int: the length stays in range
+    // instead of an undefined conversion (the sanitizer build checks those).
+    TEST (RampLength, StaysInTheIntRangeForAnyRate)
+    {
+        EXPECT_EQ (my::DspProcessorBase::smoothingSteps (2.0e10f), 2000000000);
+        EXPECT_EQ (my::DspProcessorBase::smoothingSteps (3.0e10f), INT_MAX);
+        EXPECT_EQ (my::DspProcessorBase::smoothingSteps (3.0e38f), INT_MAX);
+        EXPECT_EQ (my::DspProcessorBase::smoothingSteps (std::numeric_limits<float>::infinity()), INT_MAX);
+        EXPECT_EQ (my::DspProcessorBase::smoothingSteps (std::numeric_limits<float>::quiet_NaN()), 0);
+        EXPECT_EQ (my::DspProcessorBase::smoothingSteps (-1.0e30f), 0);
+
+        my::StereoEnhancerProcessor width;
+        auto spec = specAt (1.0e30);
+        width.prepare (spec);
+        width.widthSmoothed.setTargetValue (1.0f);
+        EXPECT_TRUE (width.widthSmoothed.isSmoothing());
+    }
 
     //==============================================================================
     struct WorkedDelay

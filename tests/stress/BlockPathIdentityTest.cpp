@@ -1,10 +1,12 @@
 // The block paths of the vibrato and the width stage must give exactly the bits
 // of the plain per-sample path (processSampleStereo once per frame, then the
 // width loop), over long randomised runs that cross every special case: ramps
-// that start with a block and end inside one, blocks of 1 to 8192 frames, all
-// curves including the other shape codes, LFO phase wraps (also landing on
-// exactly 1), the write position wrapping at 16,000,000, sample-rate changes,
-// extreme and non-finite input, with and without flush-to-zero.
+// that start with a block and end inside one, a new target on every block as a
+// DAW's automation sends them, each smoother ramping on its own, blocks of 1 to
+// 8192 frames, all curves including the other shape codes, LFO phase wraps
+// (also landing on exactly 1), the write position wrapping at 16,000,000,
+// sample-rate changes during ramps, extreme and non-finite input, with and
+// without flush-to-zero.
 
 #include "OfflineHost.h"
 #include "PluginProcessor.h"
@@ -132,12 +134,33 @@ namespace
         double sampleRates[3];
         int startWriteIndex;
         int totalFrames;
+        int newTargetsOneIn = 6;    // new targets on one block in this many (1: every block)
+        bool targetsOnTheirOwn = false; // each target changes on blocks of its own
     };
 
     void PrintTo (const Run& run, std::ostream* os)
     {
         *os << "seed " << run.seed << (run.flushDenormals ? ", flush to zero" : "") << ", from write position "
-            << run.startWriteIndex;
+            << run.startWriteIndex << ", new targets on one block in " << run.newTargetsOneIn
+            << (run.targetsOnTheirOwn ? ", each on its own" : "");
+    }
+
+    /** Some of the targets of next, each with even odds: their ramps then start
+        on different blocks, and end on different frames of a chunk. */
+    Targets someOf (const Targets& current, const Targets& next, juce::Random& random)
+    {
+        auto t = current;
+        t.rate = random.nextBool() ? next.rate : t.rate;
+        t.depth = random.nextBool() ? next.depth : t.depth;
+        t.phaseOffset = random.nextBool() ? next.phaseOffset : t.phaseOffset;
+        t.width = random.nextBool() ? next.width : t.width;
+        return t;
+    }
+
+    bool anyRamping (const Stages& s)
+    {
+        return s.vibrato.rateSmoothed.isSmoothing() || s.vibrato.depthSmoothed.isSmoothing()
+               || s.vibrato.phaseOffsetSmoothed.isSmoothing() || s.enhancer.widthSmoothed.isSmoothing();
     }
 
     class BlockPathIdentity : public ::testing::TestWithParam<Run>
@@ -200,7 +223,7 @@ TEST_P (BlockPathIdentity, SameBitsAsThePerSamplePath)
     if (run.flushDenormals)
         noDenormals = std::make_unique<juce::ScopedNoDenormals>();
 
-    int framesDone = 0, blocks = 0, steadyBlocks = 0;
+    int framesDone = 0, blocks = 0, steadyBlocks = 0, preparesDuringRamps = 0;
     Targets targets = randomTargets (random);
 
     while (framesDone < run.totalFrames)
@@ -209,13 +232,19 @@ TEST_P (BlockPathIdentity, SameBitsAsThePerSamplePath)
         // then new targets (every smoother ramps from where it stands).
         if (blocks % 40 == 0)
         {
+            if (anyRamping (*fast))
+                ++preparesDuringRamps;
+
             const double sampleRate = run.sampleRates[random.nextInt (3)];
             fast->prepare (sampleRate);
             plain->prepare (sampleRate);
         }
 
-        if (random.nextInt (6) == 0)
-            targets = randomTargets (random);
+        if (random.nextInt (run.newTargetsOneIn) == 0)
+        {
+            const auto next = randomTargets (random);
+            targets = run.targetsOnTheirOwn ? someOf (targets, next, random) : next;
+        }
 
         targets.applyTo (*fast);
         targets.applyTo (*plain);
@@ -259,7 +288,10 @@ TEST_P (BlockPathIdentity, SameBitsAsThePerSamplePath)
     }
 
     // The run went where it was meant to go.
-    EXPECT_GT (steadyBlocks, blocks / 4);
+    if (run.newTargetsOneIn > 2)
+        EXPECT_GT (steadyBlocks, blocks / 4);
+    else
+        EXPECT_GT (preparesDuringRamps, 0);
 
     if (run.startWriteIndex > 0)
     {
@@ -277,7 +309,13 @@ INSTANTIATE_TEST_SUITE_P (
         Run { 4, false, { 22050.0, 192000.0, 384000.0 }, 15500000, 1500000 },
         // A sample rate of 64 with rates of 1 Hz makes the LFO phase land on
         // exactly 1; with a rate of 0.01 Hz depth reaches past the line.
-        Run { 5, true, { 64.0, 256.0, 44100.0 }, 15999000, 600000 }));
+        Run { 5, true, { 64.0, 256.0, 44100.0 }, 15999000, 600000 },
+        // Automation: a new value on every block, every smoother ramping all the
+        // time (prepares hit ramps), at the lowest and a high sample rate.
+        Run { 6, true, { 8000.0, 8000.0, 8000.0 }, 0, 600000, 1 },
+        Run { 7, false, { 192000.0, 192000.0, 192000.0 }, 15500000, 1500000, 1 },
+        Run { 8, true, { 8000.0, 48000.0, 192000.0 }, 15900000, 1500000, 1, true },
+        Run { 9, false, { 44100.0, 8000.0, 192000.0 }, 0, 1000000, 2, true }));
 
 // A processor driven through the host interface, with the parameters changing
 // as automation would, against a twin that runs the per-sample path.
@@ -408,5 +446,137 @@ TEST (BlockPathIdentity, PhaseStepsAtTiesAndBinadeEdges)
                 }
             }
         }
+    }
+}
+
+namespace
+{
+    /** Runs one block through both pairs of stages and compares every sample. */
+    ::testing::AssertionResult sameBlock (Stages& fast, Stages& plain, juce::Random& random, int numSamples)
+    {
+        juce::AudioBuffer<float> fastAudio (2, numSamples), plainAudio (2, numSamples);
+        fillInput (random, fastAudio.getWritePointer (0), fastAudio.getWritePointer (1), numSamples, false);
+        plainAudio.makeCopyOf (fastAudio, true);
+
+        juce::dsp::AudioBlock<float> block (fastAudio.getArrayOfWritePointers(), 2, static_cast<size_t> (numSamples));
+        fast.vibrato.processAudioBlock (block);
+        fast.enhancer.processAudioBlock (block);
+        reference::processVibrato (plain.vibrato, plainAudio.getWritePointer (0), plainAudio.getWritePointer (1), numSamples);
+        reference::processWidth (plain.enhancer, plainAudio.getWritePointer (0), plainAudio.getWritePointer (1), numSamples);
+
+        for (int channel = 0; channel < 2; ++channel)
+            for (int i = 0; i < numSamples; ++i)
+                if (! sameSample (fastAudio.getSample (channel, i), plainAudio.getSample (channel, i)))
+                    return ::testing::AssertionFailure() << "channel " << channel << ", frame " << i << ": "
+                                                         << fastAudio.getSample (channel, i) << " instead of "
+                                                         << plainAudio.getSample (channel, i);
+
+        if (bitsOf (fast.vibrato.lfo.phase) != bitsOf (plain.vibrato.lfo.phase))
+            return ::testing::AssertionFailure() << "LFO phase " << fast.vibrato.lfo.phase << " instead of "
+                                                 << plain.vibrato.lfo.phase;
+
+        return ::testing::AssertionSuccess();
+    }
+} // namespace
+
+// Ramps start with a block; one that started a few frames before this block
+// ends on any frame of the block's chunks. The rate's ramp ends on every frame
+// of a chunk here in turn, while the depth's and the width's run on.
+TEST (BlockPathIdentity, ARampEndsOnEveryFrameOfAChunkWhileOthersRunOn)
+{
+    auto fast = std::make_unique<Stages>();
+    auto plain = std::make_unique<Stages>();
+    juce::Random random (11);
+    Targets targets;
+    targets.rate = 5.0f;
+    targets.depth = 0.4f;
+    targets.phaseOffset = 0.5f;
+    targets.width = 0.7f;
+
+    for (int lead = 1; lead <= 260; ++lead)
+    {
+        // Every smoother at its target, ramps of 4800 frames from here on.
+        for (auto* s : { fast.get(), plain.get() })
+        {
+            targets.applyTo (*s);
+            s->vibrato.setSmoothTargetValues();
+            s->enhancer.setSmoothTargetValues();
+            s->prepare (48000.0);
+        }
+
+        ASSERT_TRUE (sameBlock (*fast, *plain, random, 64));
+
+        // New targets for all: the rate's ramp will end lead frames into the
+        // block after the next one.
+        targets.rate = 5.0f + random.nextFloat();
+        targets.depth = 0.3f + 0.2f * random.nextFloat();
+        targets.phaseOffset = random.nextFloat();
+        targets.width = random.nextFloat();
+        targets.applyTo (*fast);
+        targets.applyTo (*plain);
+        ASSERT_TRUE (sameBlock (*fast, *plain, random, 4800 - lead)) << "lead " << lead;
+
+        // A new depth and width: their ramps start here and run on.
+        targets.depth = 0.3f + 0.2f * random.nextFloat();
+        targets.width = random.nextFloat();
+        targets.applyTo (*fast);
+        targets.applyTo (*plain);
+        ASSERT_TRUE (fast->vibrato.rateSmoothed.isSmoothing());
+        ASSERT_TRUE (sameBlock (*fast, *plain, random, 700)) << "lead " << lead;
+        ASSERT_FALSE (fast->vibrato.rateSmoothed.isSmoothing());
+        ASSERT_TRUE (fast->vibrato.depthSmoothed.isSmoothing());
+    }
+}
+
+// A phase, a rate or a phase offset that is NaN, infinite or far beyond any
+// table position must never reach an undefined conversion (the sanitizer build
+// checks every float-to-int conversion), and both paths must still agree.
+TEST (BlockPathIdentity, NonFiniteAndHugePhasesAndRatesAreSafeInBothPaths)
+{
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    const float poisons[] = { nan, inf, -inf, 1.0e30f, -1.0e30f, 6.0e5f, -6.0e5f };
+
+    enum class Where
+    {
+        phase,
+        rate,
+        rampingRate,
+        phaseOffset
+    };
+
+    auto fast = std::make_unique<Stages>();
+    auto plain = std::make_unique<Stages>();
+    juce::Random random (13);
+
+    for (const int shapeCode : { 1, 2, 0 })
+    for (const auto where : { Where::phase, Where::rate, Where::rampingRate, Where::phaseOffset })
+    for (const auto poison : poisons)
+    {
+        for (auto* s : { fast.get(), plain.get() })
+        {
+            resetStages (*s, 0);
+            Targets targets;
+            targets.shapeCode = shapeCode;
+            targets.rate = 5.0f;
+            targets.depth = 0.5f;
+            targets.phaseOffset = 0.25f;
+            targets.applyTo (*s);
+
+            if (where == Where::rampingRate)
+                s->prepare (44100.0);
+
+            switch (where)
+            {
+                case Where::phase:       s->vibrato.lfo.phase = poison; break;
+                case Where::rate:
+                case Where::rampingRate: s->vibrato.rate = poison; break;
+                case Where::phaseOffset: s->vibrato.phaseOffset = poison; break;
+            }
+        }
+
+        for (const int numSamples : { 3, 700, 129 })
+            ASSERT_TRUE (sameBlock (*fast, *plain, random, numSamples))
+                << "shape " << shapeCode << ", poison " << poison << " in " << static_cast<int> (where);
     }
 }
