@@ -66,31 +66,12 @@ TEST_P (HostedAudio, EqualsTheProcessorsOwnOutputSampleForSample)
     auto actual = input;
     plugin.process (actual, settings.blockSize);
 
-    int mismatches = 0, firstMismatch = -1;
-    float largestDifference = 0.0f;
-    double differenceFromInput = 0.0;
-
-    for (int channel = 0; channel < 2; ++channel)
-    {
-        for (int i = 0; i < numSamples; ++i)
-        {
-            const auto a = actual.getSample (channel, i);
-            const auto e = expected.getSample (channel, i);
-            differenceFromInput += std::abs (a - input.getSample (channel, i));
-
-            if (a != e)
-            {
-                ++mismatches;
-                firstMismatch = firstMismatch < 0 ? i : juce::jmin (firstMismatch, i);
-                largestDifference = juce::jmax (largestDifference, std::abs (a - e));
-            }
-        }
-    }
-
-    EXPECT_EQ (mismatches, 0) << "first at frame " << firstMismatch << ", largest difference " << largestDifference;
+    const auto difference = compareAudio (actual, expected);
+    EXPECT_EQ (difference.mismatches, 0) << "first at frame " << difference.firstMismatch
+                                         << ", largest difference " << difference.largestDifference;
 
     // Guard against two equally broken paths: the vibrato really changed the audio.
-    EXPECT_GT (differenceFromInput / (2.0 * numSamples), 0.01);
+    EXPECT_GT (meanAbsoluteDifference (actual, input), 0.01);
     EXPECT_GT (actual.getRMSLevel (0, numSamples / 2, numSamples / 2), 0.1f);
 }
 

@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
 #include <limits>
 
 using namespace nanplan;
@@ -82,23 +80,10 @@ TEST_P (HostedNanParameter, LeavesTheOutputAndTheSavedStateAsIfItNeverCame)
     const auto withNan = render (format, setting, true);
     ASSERT_TRUE (withNan.error.isEmpty()) << withNan.error;
 
-    int nonFinite = 0, firstDifference = -1;
-
-    for (int channel = 0; channel < 2; ++channel)
-    {
-        for (int i = 0; i < withNan.output.getNumSamples(); ++i)
-        {
-            const auto sample = withNan.output.getSample (channel, i);
-            const auto expected = reference.output.getSample (channel, i);
-            nonFinite += std::isfinite (sample) ? 0 : 1;
-
-            if (std::memcmp (&sample, &expected, sizeof (float)) != 0 && (firstDifference < 0 || i < firstDifference))
-                firstDifference = i;
-        }
-    }
-
-    EXPECT_EQ (nonFinite, 0);
-    EXPECT_EQ (firstDifference, -1) << "the output differs from the render without NaN";
+    const auto difference = compareAudio (withNan.output, reference.output);
+    EXPECT_EQ (difference.nonFinite, 0);
+    EXPECT_EQ (difference.mismatches, 0) << "the output differs from the render without NaN from frame "
+                                         << difference.firstMismatch;
 
     // Not silent, neither while the NaN was the host's last word nor after a valid value.
     for (const auto start : { nanBlock, laterChangeBlock })

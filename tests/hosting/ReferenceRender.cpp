@@ -3,6 +3,7 @@
 #include "HostedPlugin.h"
 
 #include <cmath>
+#include <cstring>
 #include <unistd.h>
 
 juce::AudioBuffer<float> makeStereoTestSignal (double sampleRate, int numSamples)
@@ -21,6 +22,41 @@ juce::AudioBuffer<float> makeStereoTestSignal (double sampleRate, int numSamples
     }
 
     return signal;
+}
+
+AudioDifference compareAudio (const juce::AudioBuffer<float>& actual, const juce::AudioBuffer<float>& expected)
+{
+    AudioDifference difference;
+
+    for (int channel = 0; channel < 2; ++channel)
+    {
+        for (int i = 0; i < actual.getNumSamples(); ++i)
+        {
+            const auto a = actual.getSample (channel, i);
+            const auto e = expected.getSample (channel, i);
+            difference.nonFinite += std::isfinite (a) ? 0 : 1;
+
+            if (std::memcmp (&a, &e, sizeof (float)) != 0)
+            {
+                ++difference.mismatches;
+                difference.firstMismatch = difference.firstMismatch < 0 ? i : juce::jmin (difference.firstMismatch, i);
+                difference.largestDifference = juce::jmax (difference.largestDifference, std::abs (a - e));
+            }
+        }
+    }
+
+    return difference;
+}
+
+double meanAbsoluteDifference (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
+{
+    double sum = 0.0;
+
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < a.getNumSamples(); ++i)
+            sum += std::abs (a.getSample (channel, i) - b.getSample (channel, i));
+
+    return sum / (2.0 * a.getNumSamples());
 }
 
 juce::File processOutputFolder()

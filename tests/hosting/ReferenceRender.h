@@ -23,6 +23,21 @@ juce::AudioBuffer<float> renderWithOfflineHost (const juce::AudioBuffer<float>& 
                                                const RenderSettings& settings,
                                                juce::String& error);
 
+/** How a rendered stereo buffer differs from the expected one. */
+struct AudioDifference
+{
+    int mismatches = 0;             // samples whose bits differ
+    int firstMismatch = -1;         // the earliest frame with such a sample, or -1
+    float largestDifference = 0.0f; // among the mismatches
+    int nonFinite = 0;              // NaN or infinite samples of the rendered buffer
+};
+
+AudioDifference compareAudio (const juce::AudioBuffer<float>& actual, const juce::AudioBuffer<float>& expected);
+
+/** The mean absolute difference per sample of two stereo buffers of one length:
+    how far a plug-in moved its output from its input. */
+double meanAbsoluteDifference (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b);
+
 /** This process's own folder under the build's test output, so that test
     processes running side by side never share a file. */
 juce::File processOutputFolder();
