@@ -5,10 +5,10 @@
 # files are copied from the installed JUCE into the build tree, the patches in
 # cmake/juce-patches/ are applied to the copies, and the VST3 and LV2 targets
 # compile the copies instead of the installed files. Nothing else of JUCE is
-# copied or changed.
+# copied or changed. Each file copied must be the version the patches were
+# written for (cmake/ZKJuceOriginals.cmake).
 
-# The JUCE version the patches were written against.
-set (ZK_JUCE_PATCHES_VERSION 7.0.5)
+include ("${CMAKE_CURRENT_LIST_DIR}/ZKJuceOriginals.cmake")
 
 # Applied in this order.
 set (ZK_JUCE_PATCHES
@@ -24,18 +24,15 @@ function (zk_use_patched_juce_wrappers)
     set (staging "${CMAKE_BINARY_DIR}/juce-patched-staging")
     set (patched "${CMAKE_BINARY_DIR}/juce-patched")
 
-    set (files
-        juce_audio_plugin_client_VST3.cpp
-        VST3/juce_VST3_Wrapper.cpp
-        juce_audio_plugin_client_LV2.cpp
-        LV2/juce_LV2_Client.cpp)
+    # The files copied: those recorded as the versions the patches were written for.
+    set_property (DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${ZK_JUCE_ORIGINALS_FILE}")
+    zk_check_juce_originals ("${client}" files)
 
     # The installed files have CRLF line ends; the copies and the patches have LF.
     file (REMOVE_RECURSE "${staging}")
 
     foreach (file IN LISTS files)
-        file (READ "${client}/${file}" text)
-        string (REPLACE "\r\n" "\n" text "${text}")
+        zk_read_juce_file ("${client}/${file}" text)
         file (WRITE "${staging}/juce_audio_plugin_client/${file}" "${text}")
         set_property (DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${client}/${file}")
     endforeach()
