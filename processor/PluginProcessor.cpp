@@ -151,16 +151,32 @@ void ZKUndularAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 namespace
 {
-    /** A stored value that is NaN or infinite would pass the parameter's clamps;
-        treat it as missing so the parameter takes its default. */
-    void dropNonFiniteValues (juce::ValueTree& tree, const juce::AudioProcessorValueTreeState& state)
+    /** Readies a restored tree for the parameter tree. Only a string id names a
+        parameter (the plug-in writes its ids as strings); the framework looks
+        every child of the root up by its id's text, and the text of a NaN number
+        is undefined behaviour, so an id of any other type is taken out: the child
+        names no parameter either way and keeps everything else it holds. A
+        parameter's stored value that is NaN or infinite would pass its clamps;
+        it is taken out too, so the parameter takes its default. */
+    void prepareRestoredTree (juce::ValueTree& tree, const juce::AudioProcessorValueTreeState& state)
     {
         static const juce::Identifier idProperty ("id");
         static const juce::Identifier valueProperty ("value");
 
         for (auto child : tree)
         {
-            if (state.getParameter (child.getProperty (idProperty).toString()) == nullptr)
+            const auto* id = child.getPropertyPointer (idProperty);
+
+            if (id == nullptr)
+                continue;
+
+            if (! id->isString())
+            {
+                child.removeProperty (idProperty, nullptr);
+                continue;
+            }
+
+            if (state.getParameter (id->toString()) == nullptr)
                 continue;
 
             if (const auto* value = child.getPropertyPointer (valueProperty))
@@ -180,7 +196,7 @@ void ZKUndularAudioProcessor::setStateInformation (const void* data, int sizeInB
     if (! tree.isValid())
         return;
 
-    dropNonFiniteValues (tree, parameters);
+    prepareRestoredTree (tree, parameters);
     parameters.replaceState (tree);
 }
 

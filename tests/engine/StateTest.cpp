@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
 
@@ -61,12 +62,17 @@ namespace
         return root;
     }
 
+    /** The children's ids; one that is not a string shows as a marker and is
+        never turned into text (the text of a NaN number is undefined behaviour). */
     std::vector<juce::String> childIds (const juce::ValueTree& tree)
     {
         std::vector<juce::String> ids;
 
         for (const auto& child : tree)
-            ids.push_back (child.getProperty ("id").toString());
+        {
+            const auto& id = child.getProperty ("id");
+            ids.push_back (id.isString() || id.isVoid() ? id.toString() : "(not a string)");
+        }
 
         return ids;
     }
@@ -462,6 +468,150 @@ namespace
                     }
                 }
             }
+        }
+    }
+
+    //==============================================================================
+    TEST (StateRestore, AChildWhoseIdIsANaNNumberNamesNoParameter)
+    {
+        // Root "Parameters" and one "PARAM" child whose "id" is the double NaN
+        // and whose "value" is the double 5.
+        const unsigned char block[] = {
+            0x50, 0x61, 0x72, 0x61, 0x6d, 0x65, 0x74, 0x65, 0x72, 0x73, 0x00, 0x00, 0x01, 0x01,
+            0x50, 0x41, 0x52, 0x41, 0x4d, 0x00, 0x01, 0x02, 0x69, 0x64, 0x00, 0x01, 0x09, 0x04,
+            0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xf8, 0x7f, 0x76, 0x61, 0x6c, 0x75, 0x65, 0x00,
+            0x01, 0x09, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x14, 0x40, 0x00
+        };
+        static_assert (sizeof (block) == 54);
+
+        ZKUndularAudioProcessor processor;
+        setNonDefaults (processor);
+        processor.setStateInformation (block, static_cast<int> (sizeof (block)));
+
+        // Nothing in the block names a parameter.
+        for (const char* id : parameterIds)
+            EXPECT_EQ (parameter (processor, id).getValue(), parameter (processor, id).getDefaultValue()) << id;
+
+        // The child stays first and keeps its value; it has lost only the id.
+        const auto& state = processor.parameters.state;
+        EXPECT_TRUE (state.hasType ("Parameters"));
+        const std::vector<juce::String> expectedIds { "", "depth", "phase", "rate", "shape", "width" };
+        EXPECT_EQ (childIds (state), expectedIds);
+
+        const auto child = state.getChild (0);
+        EXPECT_TRUE (child.hasType ("PARAM"));
+        EXPECT_FALSE (child.hasProperty ("id"));
+        ASSERT_EQ (child.getNumProperties(), 1);
+        EXPECT_TRUE (child["value"].isDouble());
+        EXPECT_EQ (static_cast<double> (child["value"]), 5.0);
+        EXPECT_EQ (child.getNumChildren(), 0);
+
+        // The save holds the same and restores to the same.
+        const auto saved = save (processor);
+        EXPECT_EQ (childIds (decode (saved)), expectedIds);
+
+        ZKUndularAudioProcessor other;
+        setNonDefaults (other);
+        restore (other, saved);
+        EXPECT_EQ (currentValues (other), currentValues (processor));
+        EXPECT_EQ (save (other), saved);
+    }
+
+    struct IdCase
+    {
+        const char* name;
+        juce::var id;
+        bool idKept;
+    };
+
+    /** A tree's bytes as text: comparable even where a NaN makes isEquivalentTo fail. */
+    juce::String hexOf (const juce::ValueTree& tree)
+    {
+        const auto block = bytesOf (tree);
+        return juce::String::toHexString (block.getData(), static_cast<int> (block.getSize()));
+    }
+
+    juce::var binaryOf (const char* text)
+    {
+        return juce::var (juce::MemoryBlock (text, std::strlen (text)));
+    }
+
+    TEST (StateRestore, AChildLosesAnIdThatIsNoStringAndNothingElse)
+    {
+        const auto nan = std::numeric_limits<double>::quiet_NaN();
+        const auto inf = std::numeric_limits<double>::infinity();
+
+        const IdCase cases[] = {
+            { "NaN", nan, false },
+            { "-NaN", -nan, false },
+            { "signalling NaN", std::numeric_limits<double>::signaling_NaN(), false },
+            { "+inf", inf, false },
+            { "-inf", -inf, false },
+            { "huge double", 1.0e300, false },
+            { "double 5", 5.0, false },
+            { "-0.0", -0.0, false },
+            { "int", 5, false },
+            { "lowest int", std::numeric_limits<int>::min(), false },
+            { "lowest int64", std::numeric_limits<juce::int64>::min(), false },
+            { "true", true, false },
+            { "false", false, false },
+            { "array holding NaN", juce::Array<juce::var> { nan }, false },
+            { "empty array", juce::Array<juce::var>(), false },
+            { "binary spelling rate", binaryOf ("rate"), false },
+            { "empty binary", juce::var (juce::MemoryBlock()), false },
+            // A string id is taken as it is, even one that names no parameter.
+            { "text nan", "nan", true },
+            { "text 5", "5", true },
+            { "empty text", "", true },
+        };
+
+        ZKUndularAudioProcessor processor, other;
+
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE (c.name);
+            setNonDefaults (processor);
+
+            // The framework matches only the root's children: the one below
+            // keeps its id whatever it is.
+            juce::ValueTree nested ("PARAM");
+            nested.setProperty ("id", c.id, nullptr);
+            nested.setProperty ("value", 7.0, nullptr);
+
+            juce::ValueTree odd ("PARAM");
+            odd.setProperty ("id", c.id, nullptr);
+            odd.setProperty ("value", 5.0, nullptr);
+            odd.setProperty ("note", "kept", nullptr);
+            odd.appendChild (nested, nullptr);
+
+            auto tree = makeTree ("Parameters", { { "depth", 20.0 } });
+            tree.addChild (odd.createCopy(), 0, nullptr);
+
+            auto expected = odd.createCopy();
+
+            if (! c.idKept)
+                expected.removeProperty ("id", nullptr);
+
+            restore (processor, bytesOf (tree));
+
+            EXPECT_EQ (rawValue (processor, "depth"), 20.0f);
+
+            for (const char* id : { "shape", "rate", "phase", "width" })
+                EXPECT_EQ (parameter (processor, id).getValue(), parameter (processor, id).getDefaultValue()) << id;
+
+            const auto& state = processor.parameters.state;
+            ASSERT_EQ (state.getNumChildren(), 6);
+            EXPECT_EQ (hexOf (state.getChild (0)), hexOf (expected));
+
+            const auto saved = save (processor);
+            const auto savedTree = decode (saved);
+            ASSERT_EQ (savedTree.getNumChildren(), 6);
+            EXPECT_EQ (hexOf (savedTree.getChild (0)), hexOf (expected));
+
+            setNonDefaults (other);
+            restore (other, saved);
+            EXPECT_EQ (currentValues (other), currentValues (processor));
+            EXPECT_EQ (save (other), saved);
         }
     }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 
 using namespace robustness;
@@ -37,6 +38,13 @@ namespace
         EXPECT_EQ (valueOf (processor, "depth"), 0.0f);
         EXPECT_EQ (valueOf (processor, "phase"), 0.0f);
         EXPECT_EQ (valueOf (processor, "width"), 100.0f);
+    }
+
+    /** The framework turns every child's id into text; only a string's is safe. */
+    void expectOnlyStringIds (const juce::ValueTree& state)
+    {
+        for (const auto& child : state)
+            EXPECT_TRUE (! child.hasProperty ("id") || child["id"].isString());
     }
 
     void expectBareRoot (const juce::ValueTree& tree)
@@ -150,6 +158,28 @@ namespace
           expectBareRoot, expectDefaults },
         { "overlong-nul-root-type.bin", "a root type spelling NUL in two bytes",
           expectBareRoot, expectDefaults },
+        { "nan-id.bin", "a child whose id is the double NaN, which the framework cannot turn into text: it loses the id",
+          [] (const juce::ValueTree& t) { ASSERT_EQ (t.getNumChildren(), 1); EXPECT_TRUE (std::isnan (static_cast<double> (t.getChild (0)["id"]))); },
+          [] (ZKUndularAudioProcessor& p)
+          {
+              expectDefaults (p);
+              expectOnlyStringIds (p.parameters.state);
+              EXPECT_FALSE (p.parameters.state.getChild (0).hasProperty ("id"));
+              EXPECT_EQ (static_cast<double> (p.parameters.state.getChild (0)["value"]), 5.0);
+          } },
+        { "non-string-ids.bin", "children whose ids are infinities, an int, a bool, an array and a binary: they lose the ids",
+          [] (const juce::ValueTree& t) { ASSERT_EQ (t.getNumChildren(), 7); EXPECT_FALSE (t.getChild (0)["id"].isString()); EXPECT_FALSE (t.getChild (5)["id"].isString()); },
+          [] (ZKUndularAudioProcessor& p)
+          {
+              EXPECT_NEAR (valueOf (p, "rate"), 7.0f, 1.0e-4f);
+              EXPECT_EQ (valueOf (p, "depth"), 0.0f);
+              EXPECT_EQ (valueOf (p, "width"), 100.0f);
+              expectOnlyStringIds (p.parameters.state);
+              ASSERT_GE (p.parameters.state.getNumChildren(), 6);
+
+              for (int i = 0; i < 6; ++i)
+                  EXPECT_FALSE (p.parameters.state.getChild (i).hasProperty ("id")) << i;
+          } },
     };
 } // namespace
 

@@ -157,6 +157,13 @@ CORPUS = {
     "unwritable-root-type.bin": b"\x80Parameters\x00" + cint(0) + cint(1) + param("rate", value_double(5.0)),
     "lone-lead-byte-root-type.bin": b"\x80\x00" + cint(2),
     "overlong-nul-root-type.bin": b"\xc0\x80\x00",
+    "nan-id.bin": tree("Parameters", (), [tree("PARAM", [("id", value_double(float("nan"))),
+                                                         ("value", value_double(5.0))])]),
+    "non-string-ids.bin": tree("Parameters", (), [
+        tree("PARAM", [("id", value), ("value", value_double(5.0))])
+        for value in (value_double(float("inf")), value_double(float("-inf")), value_int(5), value_bool(True),
+                      value_array([value_double(float("nan"))]), value_binary(b"rate"))]
+        + [param("rate", value_double(7.0))]),
 }
 
 
