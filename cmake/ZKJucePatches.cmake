@@ -14,7 +14,8 @@ include ("${CMAKE_CURRENT_LIST_DIR}/ZKJuceOriginals.cmake")
 set (ZK_JUCE_PATCHES
     "${CMAKE_CURRENT_LIST_DIR}/juce-patches/vst3-state-trailer.patch"
     "${CMAKE_CURRENT_LIST_DIR}/juce-patches/vst3-oversized-block.patch"
-    "${CMAKE_CURRENT_LIST_DIR}/juce-patches/lv2-state-size.patch")
+    "${CMAKE_CURRENT_LIST_DIR}/juce-patches/lv2-state-size.patch"
+    "${CMAKE_CURRENT_LIST_DIR}/juce-patches/lv2-block-length.patch")
 
 function (zk_use_patched_juce_wrappers)
     find_program (ZK_PATCH_PROGRAM patch REQUIRED)

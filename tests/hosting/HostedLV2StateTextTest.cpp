@@ -33,7 +33,19 @@ namespace
         return state;
     }
 
-    class HostedLV2StateText : public ::testing::TestWithParam<const char*> {};
+    /** A state text a project file may hold, and what to call it. */
+    struct StateText
+    {
+        const char* name;
+        const char* text;
+    };
+
+    std::ostream& operator<< (std::ostream& os, const StateText& stateText)
+    {
+        return os << '"' << stateText.text << '"';
+    }
+
+    class HostedLV2StateText : public ::testing::TestWithParam<StateText> {};
 } // namespace
 
 TEST_P (HostedLV2StateText, ASizeTheTextCannotHoldChangesNothing)
@@ -48,7 +60,7 @@ TEST_P (HostedLV2StateText, ASizeTheTextCannotHoldChangesNothing)
     plugin.processSilentBlock (blockSize);
 
     const auto before = saveState (plugin);
-    const auto hostile = withStateText (before.toString(), GetParam());
+    const auto hostile = withStateText (before.toString(), GetParam().text);
     ASSERT_TRUE (hostile.isNotEmpty()) << "no state text in the saved state:\n" << before.toString();
 
     EXPECT_NO_THROW (plugin.get().setStateInformation (hostile.toRawUTF8(), (int) hostile.getNumBytesAsUTF8()));
@@ -58,6 +70,11 @@ TEST_P (HostedLV2StateText, ASizeTheTextCannotHoldChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P (Texts, HostedLV2StateText,
-                          ::testing::Values ("-1.AAAA", "99999999999999999999999."),
-                          [] (const auto& testInfo) { return testInfo.index == 0 ? std::string ("NegativeSize")
-                                                                                 : std::string ("SizeBeyond2To31"); });
+                          ::testing::Values (StateText { "NegativeSize", "-1.AAAA" },
+                                             StateText { "SizeBeyond2To31", "99999999999999999999999." },
+                                             // Ten digits at most, so only the bytes four characters
+                                             // can encode tell these sizes from a real one.
+                                             StateText { "Size2To31", "2147483648.AAAA" },
+                                             StateText { "Size2To32Minus1", "4294967295.AAAA" },
+                                             StateText { "Size2To32", "4294967296.AAAA" }),
+                          [] (const auto& testInfo) { return std::string (testInfo.param.name); });

@@ -88,7 +88,8 @@ set_tests_properties (hosting.standalone PROPERTIES
 target_sources (zk-host-tests PRIVATE
     "${CMAKE_CURRENT_LIST_DIR}/HostedVST3StateTrailerTest.cpp"
     "${CMAKE_CURRENT_LIST_DIR}/HostedVST3OversizedBlockTest.cpp"
-    "${CMAKE_CURRENT_LIST_DIR}/HostedLV2StateTextTest.cpp")
+    "${CMAKE_CURRENT_LIST_DIR}/HostedLV2StateTextTest.cpp"
+    "${CMAKE_CURRENT_LIST_DIR}/HostedLV2BlockLengthTest.cpp")
 
 add_test (NAME hosting.exports
     COMMAND "${CMAKE_CURRENT_LIST_DIR}/exports-test.sh"
