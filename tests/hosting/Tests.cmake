@@ -35,8 +35,6 @@ target_link_libraries (zk-host-tests PRIVATE
     juce::juce_recommended_config_flags
     GTest::gtest)
 
-zk_enable_warnings (zk-host-tests)
-
 # Building the host tests builds what they load.
 add_dependencies (zk-host-tests ZKUndular_VST3 ZKUndular_LV2 ZKUndular_Standalone zk-render)
 
@@ -99,3 +97,6 @@ set_tests_properties (hosting.exports PROPERTIES TIMEOUT 60)
 
 # A host's NaN parameter values mid-playback, through each format's own channel.
 target_sources (zk-host-tests PRIVATE "${CMAKE_CURRENT_LIST_DIR}/HostedNanParameterTest.cpp")
+
+# Last, once every source of ours is on the target: the warning flags are set per source file.
+zk_enable_warnings (zk-host-tests)
