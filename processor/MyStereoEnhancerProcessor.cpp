@@ -45,7 +45,11 @@ void StereoEnhancerProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& b
         // an array of one value.
         const bool steady = ! widthSmoothed.isSmoothing();
         const auto count = steady ? numSamples - start : juce::jmin (chunkSize, numSamples - start);
-        nextWidths (widths, steady ? 1 : count);
+        const auto numWidths = steady ? 1 : count;
+        widthSmoothed.nextValues (widths, static_cast<int> (numWidths));
+
+        for (size_t j = 0; j < numWidths; ++j)
+            widths[j] = clampedWidth (widths[j]);
 
         if (steady)
             applyWidths<true> (channel0 + start, channel1 + start, widths, count);
@@ -54,14 +58,6 @@ void StereoEnhancerProcessor::processAudioBlock (juce::dsp::AudioBlock<float>& b
 
         start += count;
     }
-}
-
-void StereoEnhancerProcessor::nextWidths (float* widths, size_t count) noexcept
-{
-    widthSmoothed.nextValues (widths, static_cast<int> (count));
-
-    for (size_t j = 0; j < count; ++j)
-        widths[j] = clampedWidth (widths[j]);
 }
 
 template <bool oneWidth>

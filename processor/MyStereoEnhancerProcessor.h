@@ -35,9 +35,6 @@ private:
         return g;
     }
 
-    /** The clamped smoothed widths of the next count frames. */
-    void nextWidths (float* widths, size_t count) noexcept;
-
     /** The width stage over count frames, each with its own width, or all
         with the one width widths[0]. */
     template <bool oneWidth>

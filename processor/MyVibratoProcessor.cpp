@@ -109,7 +109,7 @@ void VibratoProcessor::processChunks (float* left, float* right, size_t numSampl
         const bool noDelay = curve != parabolicCurve && steady
                              && delaysPerUnit[0] == 0.0 && ! std::signbit (delaysPerUnit[0])
                              && step >= 0.0f && step <= 1.0f && firstPhase >= 0.0f && firstPhase <= 2.0f
-                             && offsets[0] >= 0.0f && offsets[0] <= 1.0e5f && safeDelay > 0.0f;
+                             && offsets[0] >= 0.0f && offsets[0] <= 1.0e5f;
         bool writeAhead = true;
 
         if (noDelay)
@@ -119,10 +119,9 @@ void VibratoProcessor::processChunks (float* left, float* right, size_t numSampl
         }
         else
         {
-            writeAhead = steady ? delaysOfChunk<curve, true> (phases, offsets, delaysPerUnit, table, tableSize,
-                                                              safeDelay, delaysLeft, delaysRight, count)
-                                : delaysOfChunk<curve, false> (phases, offsets, delaysPerUnit, table, tableSize,
-                                                               safeDelay, delaysLeft, delaysRight, count);
+            const auto delaysOf = steady ? delaysOfChunk<curve, true> : delaysOfChunk<curve, false>;
+            writeAhead = delaysOf (phases, offsets, delaysPerUnit, table, tableSize, safeDelay,
+                                   delaysLeft, delaysRight, count);
         }
 
         if (! writeAhead)
@@ -183,11 +182,6 @@ float VibratoProcessor::read (const DelayLineBase& line, float delayInSamples) n
     return readLine (line.buffer.getReadPointer (0), w, line.bufSize, delayInSamples);
 }
 
-float VibratoProcessor::peakDelaySeconds (float r, float d) const noexcept
-{
-    return PeakDelayFormula { depthScale, rateReference, maxDelayMs } (r, d);
-}
-
 void VibratoProcessor::processSampleStereo (float& left, float& right) noexcept
 {
     write (delayLeft, left);
@@ -213,7 +207,7 @@ void VibratoProcessor::processSampleStereo (float& left, float& right) noexcept
 
     const float d = depthSmoothed.getNextValue();
 
-    const float peak = peakDelaySeconds (r, d);
+    const float peak = PeakDelayFormula { depthScale, rateReference, maxDelayMs } (r, d);
 
     const auto delayOf = [this, peak] (float m)
     {

@@ -49,9 +49,6 @@ private:
     static void write (DelayLineBase& line, float sample) noexcept;
     static float read (const DelayLineBase& line, float delayInSamples) noexcept;
 
-    /** Peak delay in seconds for the smoothed rate r and depth d. */
-    float peakDelaySeconds (float r, float d) const noexcept;
-
     /** The block path, in chunks of frames: first the smoothed values and the
         LFO phases of the whole chunk, then its delays, its writes and its
         reads. Steady or ramping, the output has the same bits as

@@ -8,6 +8,7 @@
 // sample-rate changes during ramps, extreme and non-finite input, with and
 // without flush-to-zero.
 
+#include "MyFloatGrid.h"
 #include "OfflineHost.h"
 #include "PluginProcessor.h"
 #include "stress/ReferencePath.h"
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <vector>
 
 namespace
 {
@@ -449,6 +451,51 @@ TEST (BlockPathIdentity, PhaseStepsAtTiesAndBinadeEdges)
     }
 }
 
+// The phases of a ramping rate are summed on the float grid where it can give
+// them. Whatever run it takes must have the serial sums' bits, and it must turn
+// down the runs it cannot give: past the start's binade, steps that are ties,
+// negative steps, and more than 256 steps, which can carry the bit pattern past
+// 2^32 and back into the binade.
+TEST (BlockPathIdentity, RunningSumsTakeOnlyTheRunsTheFloatGridGives)
+{
+    struct StepRun
+    {
+        const char* name;
+        float start, step;
+        int count;
+        bool onTheGrid;
+    };
+
+    const float spacing = std::ldexp (1.0f, -24); // of [0.5, 1)
+    const StepRun stepRuns[] = {
+        { "within the binade", 0.5f, 1.0e-5f, 256, true },
+        { "up to its top exactly", 0.75f, std::ldexp (1.0f, -10), 256, true },
+        { "past its top", 0.75f, std::ldexp (1.0f, -9), 200, false },
+        { "steps of one and a half spacings", 0.5f, 1.5f * spacing, 100, false },
+        { "negative steps", 0.75f, -spacing, 100, false },
+        { "600 steps of 4,194,303 spacings", std::ldexp (1.0f, 100), 4194303.0f * std::ldexp (1.0f, 77), 600, false },
+    };
+
+    for (const auto& run : stepRuns)
+    {
+        const std::vector<float> steps (static_cast<size_t> (run.count), run.step);
+        std::vector<float> sums (steps.size());
+        const bool taken = my::float_grid::runningSums (run.start, steps.data(), sums.data(), run.count);
+        EXPECT_EQ (taken, run.onTheGrid) << run.name;
+
+        if (! taken)
+            continue;
+
+        float sum = run.start;
+
+        for (size_t j = 0; j < sums.size(); ++j)
+        {
+            sum = sum + steps[j];
+            ASSERT_EQ (bitsOf (sums[j]), bitsOf (sum)) << run.name << ", sum " << j;
+        }
+    }
+}
+
 namespace
 {
     /** Runs one block through both pairs of stages and compares every sample. */
@@ -530,7 +577,9 @@ TEST (BlockPathIdentity, ARampEndsOnEveryFrameOfAChunkWhileOthersRunOn)
 
 // A phase, a rate or a phase offset that is NaN, infinite or far beyond any
 // table position must never reach an undefined conversion (the sanitizer build
-// checks every float-to-int conversion), and both paths must still agree.
+// checks every float-to-int conversion), and both paths must still agree. At
+// depth 0 the block path may skip the delays, but not for an infinite phase,
+// whose delay is NaN (infinity times 0) and reads the oldest sample.
 TEST (BlockPathIdentity, NonFiniteAndHugePhasesAndRatesAreSafeInBothPaths)
 {
     constexpr float nan = std::numeric_limits<float>::quiet_NaN();
@@ -540,6 +589,7 @@ TEST (BlockPathIdentity, NonFiniteAndHugePhasesAndRatesAreSafeInBothPaths)
     enum class Where
     {
         phase,
+        phaseAtDepthZero,
         rate,
         rampingRate,
         phaseOffset
@@ -550,7 +600,7 @@ TEST (BlockPathIdentity, NonFiniteAndHugePhasesAndRatesAreSafeInBothPaths)
     juce::Random random (13);
 
     for (const int shapeCode : { 1, 2, 0 })
-    for (const auto where : { Where::phase, Where::rate, Where::rampingRate, Where::phaseOffset })
+    for (const auto where : { Where::phase, Where::phaseAtDepthZero, Where::rate, Where::rampingRate, Where::phaseOffset })
     for (const auto poison : poisons)
     {
         for (auto* s : { fast.get(), plain.get() })
@@ -559,7 +609,7 @@ TEST (BlockPathIdentity, NonFiniteAndHugePhasesAndRatesAreSafeInBothPaths)
             Targets targets;
             targets.shapeCode = shapeCode;
             targets.rate = 5.0f;
-            targets.depth = 0.5f;
+            targets.depth = where == Where::phaseAtDepthZero ? 0.0f : 0.5f;
             targets.phaseOffset = 0.25f;
             targets.applyTo (*s);
 
@@ -568,15 +618,65 @@ TEST (BlockPathIdentity, NonFiniteAndHugePhasesAndRatesAreSafeInBothPaths)
 
             switch (where)
             {
-                case Where::phase:       s->vibrato.lfo.phase = poison; break;
+                case Where::phase:
+                case Where::phaseAtDepthZero: s->vibrato.lfo.phase = poison; break;
                 case Where::rate:
-                case Where::rampingRate: s->vibrato.rate = poison; break;
-                case Where::phaseOffset: s->vibrato.phaseOffset = poison; break;
+                case Where::rampingRate:      s->vibrato.rate = poison; break;
+                case Where::phaseOffset:      s->vibrato.phaseOffset = poison; break;
             }
         }
 
         for (const int numSamples : { 3, 700, 129 })
             ASSERT_TRUE (sameBlock (*fast, *plain, random, numSamples))
                 << "shape " << shapeCode << ", poison " << poison << " in " << static_cast<int> (where);
+    }
+}
+
+// The block path writes a chunk of frames ahead of its reads only while no read
+// reaches back as far as the frames written ahead, that is, for delays shorter
+// than the line less a chunk. At 8 MHz the slowest rate at full depth asks for
+// up to 20,000,000 samples of a 16,000,000-sample line; with the step of the
+// phase below its float spacing each row holds one delay for the whole block.
+TEST (BlockPathIdentity, DelaysOfNearlyTheWholeLine)
+{
+    struct FarRead
+    {
+        const char* name;
+        float phase; // of the triangle
+    };
+
+    const FarRead farReads[] = {
+        { "beyond the line (20,000,000, limited)", 0.25f },
+        { "the whole line (15,999,999)", 0.15f },
+        { "within a chunk of the whole line (15,999,939)", 0.1499985f },
+        { "just more than a chunk short of it (15,999,799)", 0.149995f },
+    };
+
+    auto fast = std::make_unique<Stages>();
+    auto plain = std::make_unique<Stages>();
+    juce::Random random (17);
+
+    for (const auto& farRead : farReads)
+    {
+        for (auto* s : { fast.get(), plain.get() })
+        {
+            resetStages (*s, 0);
+            Targets targets;
+            targets.shapeCode = 0;
+            targets.rate = 0.01f;
+            targets.depth = 1.0f;
+            targets.applyTo (*s);
+            s->vibrato.setSmoothTargetValues();
+            s->enhancer.setSmoothTargetValues();
+            s->prepare (8.0e6); // ends the ramps at their targets
+            s->vibrato.lfo.phase = farRead.phase;
+
+            // The oldest samples, which these delays read, all different.
+            for (auto* line : { &s->vibrato.delayLeft, &s->vibrato.delayRight })
+                for (int i = 0; i < 1024; ++i)
+                    line->buffer.setSample (0, i, static_cast<float> (i + 1) * -0.001f);
+        }
+
+        ASSERT_TRUE (sameBlock (*fast, *plain, random, 512)) << farRead.name;
     }
 }
