@@ -96,16 +96,20 @@ inline int countDifferences (const juce::Image& a, const juce::Image& b, juce::R
     return count;
 }
 
-/** Paints a parent of the given size holding the component at its bounds, as
-    an editor shows it: the framework clips the child to those bounds. */
-inline juce::Image renderAsChild (juce::Component& child, juce::Rectangle<int> bounds, int parentSize = 64)
+/** Where paintUnclipped puts the component's origin in its image. */
+constexpr int unclippedOrigin = 64;
+
+/** Calls the component's own paint on a graphics context that clips to nothing
+    but a 128 x 128 image, with the component's origin at its middle, so that
+    whatever paint draws beyond the component's bounds shows too. Painted as a
+    child, the framework clips it to its bounds, and one of zero width or height
+    is never painted at all. */
+inline juce::Image paintUnclipped (juce::Component& component)
 {
-    juce::Component parent;
-    parent.setSize (parentSize, parentSize);
-    parent.addAndMakeVisible (child);
-    child.setBounds (bounds);
-    auto image = renderComponent (parent);
-    parent.removeChildComponent (&child);
+    juce::Image image (juce::Image::ARGB, 2 * unclippedOrigin, 2 * unclippedOrigin, true, juce::SoftwareImageType());
+    juce::Graphics g (image);
+    g.setOrigin ({ unclippedOrigin, unclippedOrigin });
+    component.paint (g);
     return image;
 }
 

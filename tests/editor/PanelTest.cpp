@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace
 {
     constexpr juce::uint32 face = 0xffe0c516;
@@ -137,51 +140,116 @@ TEST (Panel, ZeroThicknessFaceCoversTheEdge)
     EXPECT_EQ (image.getPixelAt (0, 0).getAlpha(), 0);
 }
 
-struct ClipCase
+//==============================================================================
+// Painted as a child the panel is clipped to its bounds, and at zero width or
+// height it is not painted at all; its paint called directly shows what its
+// shapes cover wherever they fall. Rectangles are in the panel's own units.
+struct UnclippedCase
 {
-    juce::Rectangle<int> bounds;
-    float edgeThickness;
+    int width, height, cornerMode;
+    float cornerRadius, edgeThickness;
+    std::vector<juce::Rectangle<int>> faceAreas;   // exactly the face colour
+    std::vector<juce::Rectangle<int>> edgeAreas;   // exactly the edge colour
+    std::vector<juce::Rectangle<int>> fringes;     // partly covered by a curved outline
 };
 
-std::ostream& operator<< (std::ostream& s, const ClipCase& c) { return s << c.bounds.toString() << " t " << c.edgeThickness; }
-
-class PanelClipping : public ::testing::TestWithParam<ClipCase> {};
-
-// With no area nothing shows; a band wider than the panel turns its face
-// outline inside out, past its bounds, yet nothing shows outside them.
-TEST_P (PanelClipping, NothingShowsOutsideItsBounds)
+std::ostream& operator<< (std::ostream& s, const UnclippedCase& c)
 {
-    const auto& bounds = GetParam().bounds;
-    const auto outside = [&] (const juce::Image& image)
-    {
-        int count = 0;
+    return s << c.width << "x" << c.height << " mode " << c.cornerMode << " r " << c.cornerRadius << " t " << c.edgeThickness;
+}
 
-        for (int y = 0; y < image.getHeight(); ++y)
-            for (int x = 0; x < image.getWidth(); ++x)
-                if (! bounds.contains (x, y) && image.getPixelAt (x, y).getAlpha() != 0)
-                    ++count;
+class PanelPaintedDirectly : public ::testing::TestWithParam<UnclippedCase> {};
 
-        return count;
-    };
-
+TEST_P (PanelPaintedDirectly, DrawsWhatItsShapesCoverAndNothingElse)
+{
+    const auto& param = GetParam();
     my::Panel panel;
     panel.faceColour = juce::Colour (face);
     panel.edgeColour = juce::Colour (edge);
-    panel.cornerMode = 1;
-    panel.cornerRadius = 8.0f;
-    panel.edgeThickness = GetParam().edgeThickness;
-    EXPECT_EQ (outside (zktest::renderAsChild (panel, bounds)), 0);
+    panel.cornerMode = param.cornerMode;
+    panel.cornerRadius = param.cornerRadius;
+    panel.edgeThickness = param.edgeThickness;
+    panel.setSize (param.width, param.height);
+    const auto image = zktest::paintUnclipped (panel);
 
-    my::PanelRect rect;
-    rect.colour = juce::Colour (face);
-    EXPECT_EQ (outside (zktest::renderAsChild (rect, bounds)), 0);
+    const auto within = [] (const std::vector<juce::Rectangle<int>>& areas, juce::Point<int> p)
+    {
+        return std::any_of (areas.begin(), areas.end(), [p] (const auto& area) { return area.contains (p); });
+    };
+
+    int wrongPixels = 0;
+    juce::String firstWrong;
+
+    for (int y = 0; y < image.getHeight(); ++y)
+    {
+        for (int x = 0; x < image.getWidth(); ++x)
+        {
+            const juce::Point<int> p (x - zktest::unclippedOrigin, y - zktest::unclippedOrigin);
+            const auto pixel = image.getPixelAt (x, y);
+
+            const auto right = within (param.faceAreas, p) ? pixel.getARGB() == face
+                             : within (param.edgeAreas, p) ? pixel.getARGB() == edge
+                             : within (param.fringes, p)   ? (pixel.getAlpha() > 0 && pixel.getAlpha() < 255)
+                                                           : pixel.getAlpha() == 0;
+
+            if (! right && wrongPixels++ == 0)
+                firstWrong = p.toString() + " is " + pixel.toDisplayString (true);
+        }
+    }
+
+    EXPECT_EQ (wrongPixels, 0) << "first at " << firstWrong;
 }
 
-INSTANTIATE_TEST_SUITE_P (Sizes, PanelClipping,
-                          ::testing::Values (ClipCase { { 20, 20, 0, 0 }, 5.0f },
-                                             ClipCase { { 20, 20, 0, 30 }, 5.0f },
-                                             ClipCase { { 20, 20, 40, 0 }, 5.0f },
-                                             ClipCase { { 20, 20, 10, 10 }, 30.0f }));
+// Negative face sizes go to the path functions as they come: a rounded outline
+// of negative size is drawn mirrored, its corner size cut to half its side
+// (a negative half, so the corners still curve outward).
+INSTANTIATE_TEST_SUITE_P (
+    Sizes, PanelPaintedDirectly,
+    ::testing::Values (
+        // 0 x 0, t 5: the face outline (5, 5, -10, -10) is a circle of radius 5
+        // round the origin; the inner rectangles cover (-5, -5) to (5, 5) but for
+        // the 2 rows about the centre line, which the circle fills but for their ends.
+        UnclippedCase { 0, 0, 1, 8.0f, 5.0f, { { -5, -5, 10, 4 }, { -5, 1, 10, 4 }, { -4, -1, 8, 2 } }, {}, { { -5, -1, 1, 2 }, { 4, -1, 1, 2 } } },
+        // 0 x 30, t 5: the inner rectangles make the face rectangle (5, 5, -10,
+        // 20), over the face outline; the edge outline has no width.
+        UnclippedCase { 0, 30, 1, 8.0f, 5.0f, { { -5, 5, 10, 20 } }, {}, {} },
+        // 40 x 0, t 5: the inner rectangles cover x 5 to 35, y -5 to 5 but for the
+        // 2 rows about the centre line, which the face outline (5, 5, 30, -10)
+        // fills but for their ends.
+        UnclippedCase { 40, 0, 1, 8.0f, 5.0f, { { 5, -5, 30, 4 }, { 5, 1, 30, 4 }, { 6, -1, 28, 2 } }, {}, { { 5, -1, 1, 2 }, { 34, -1, 1, 2 } } },
+        // 10 x 10, t 30: the face outline (30, 30, -50, -50) is a circle of radius
+        // 25 round the panel's centre; the edge quadrants cover the panel, then
+        // the inner rectangles, 24 high, all of (-20, -20) to (30, 30) but rows 4
+        // and 5, where the edge shows on the panel and the circle beyond it.
+        UnclippedCase { 10, 10, 1, 8.0f, 30.0f, { { -20, -20, 50, 24 }, { -20, 6, 50, 24 }, { -19, 4, 19, 2 }, { 10, 4, 19, 2 } },
+                        { { 0, 4, 10, 2 } }, { { -20, 4, 1, 2 }, { 29, 4, 1, 2 } } },
+        // Height 0, t 0: each squared quadrant's inner rectangle is a row 1 high
+        // on its side of the centre line, top ones below it, bottom ones above.
+        UnclippedCase { 40, 0, 1, 8.0f, 0.0f, { { 0, -1, 40, 2 } }, {}, {} },
+        UnclippedCase { 40, 0, 2, 8.0f, 0.0f, { { 0, -1, 40, 1 } }, {}, {} },
+        UnclippedCase { 40, 0, 3, 8.0f, 0.0f, { { 0, -1, 20, 2 } }, {}, {} },
+        UnclippedCase { 40, 0, 4, 8.0f, 0.0f, { { 0, 0, 40, 1 } }, {}, {} },
+        UnclippedCase { 40, 0, 5, 8.0f, 0.0f, { { 20, -1, 20, 2 } }, {}, {} },
+        UnclippedCase { 40, 0, 6, 8.0f, 0.0f, {}, {}, {} },
+        UnclippedCase { 40, 0, 0, 8.0f, 0.0f, {}, {}, {} },
+        // Width 0, t 0: every shape has no width.
+        UnclippedCase { 0, 30, 1, 8.0f, 0.0f, {}, {}, {} },
+        UnclippedCase { 0, 0, 1, 8.0f, 0.0f, {}, {}, {} }));
+
+TEST (PanelRect, FillsTheWholeAreaBeingPaintedWhateverItsSize)
+{
+    // Painted as a child that area is the rectangle's own; with no clip it is
+    // the whole image, even at zero size.
+    my::PanelRect rect;
+    rect.colour = juce::Colour (face);
+
+    for (const auto& size : { juce::Point<int> (0, 0), { 0, 30 }, { 40, 0 } })
+    {
+        rect.setSize (size.x, size.y);
+        const auto image = zktest::paintUnclipped (rect);
+        EXPECT_EQ (zktest::countColour (image, image.getBounds(), face), image.getWidth() * image.getHeight()) << size.toString();
+    }
+}
 
 TEST (PanelRect, FillsItsWholeAreaInOneColour)
 {

@@ -4,7 +4,8 @@
 // the end of the bytes a project file holds. Whatever P says, restoring must
 // neither crash the host nor read outside the block (the sanitizer build runs
 // these same tests), and the plug-in's own state in front of the trailer must
-// still come back.
+// still come back. A trailer whose private data fills exactly the space in front
+// of its size field is used, even with no plug-in bytes in front of it.
 
 #include "HostedPlugin.h"
 
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace
 {
@@ -75,8 +77,9 @@ namespace
         size_t sizeFieldOffset() const { return component.getSize() - identifierSize - sizeFieldSize; }
     };
 
-    /** The plug-in's own bytes of a component state (all before the trailer). */
-    juce::MemoryBlock pluginBytesOf (const juce::MemoryBlock& component)
+    /** Where the trailer starts in a component state, which is the size of the
+        plug-in's own bytes in front of it; nothing if it has no trailer that fits. */
+    std::optional<size_t> trailerOffset (const juce::MemoryBlock& component)
     {
         const auto size = component.getSize();
 
@@ -91,7 +94,35 @@ namespace
         if (privateSize > size || trailerSize > size)
             return {};
 
-        return { component.getData(), (size_t) (size - trailerSize) };
+        return (size_t) (size - trailerSize);
+    }
+
+    /** The plug-in's own bytes of a component state (all before the trailer). */
+    juce::MemoryBlock pluginBytesOf (const juce::MemoryBlock& component)
+    {
+        if (const auto offset = trailerOffset (component))
+            return { component.getData(), *offset };
+
+        return {};
+    }
+
+    /** The wrapper's private data in a component state: the bytes between the
+        8-byte zero at the start of the trailer and the size field. */
+    juce::MemoryBlock privateDataOf (const juce::MemoryBlock& component)
+    {
+        if (const auto offset = trailerOffset (component))
+            return { static_cast<const char*> (component.getData()) + *offset + sizeFieldSize,
+                     component.getSize() - *offset - identifierSize - 2 * sizeFieldSize };
+
+        return {};
+    }
+
+    /** The bypass switch that the wrapper saved in a component state. */
+    bool savedBypass (const juce::MemoryBlock& component)
+    {
+        const auto privateData = privateDataOf (component);
+        const auto tree = juce::ValueTree::readFromData (privateData.getData(), privateData.getSize());
+        return static_cast<bool> (tree.getProperty ("Bypass", false));
     }
 
     /** An instance with every parameter away from its default and the host's
@@ -159,13 +190,16 @@ namespace
         twoTo31Minus1,
         twoTo31,
         twoTo63Minus1,
-        hostilePrivateData
+        hostilePrivateData,
+        trailerAlone        // the saved trailer with nothing in front: P is all the room it has
     };
 
     struct TrailerCase
     {
         const char* name;
         SizeField sizeField;
+        bool pluginBytesInFront = true;   // false: nothing for the plug-in, which keeps its defaults
+        bool readsTheBypass = false;      // true: the saved private data is read whole, so the bypass comes back on
     };
 
     std::ostream& operator<< (std::ostream& os, const TrailerCase& c) { return os << c.name; }
@@ -174,6 +208,9 @@ namespace
     {
         if (sizeField == SizeField::hostilePrivateData)
             return withPrivateData (saved.pluginBytes, deeplyNestedPrivateData());
+
+        if (sizeField == SizeField::trailerAlone)
+            return withPrivateData ({}, privateDataOf (saved.component));
 
         auto component = saved.component;
         const auto blockBytes = (std::uint64_t) component.getSize();
@@ -189,7 +226,8 @@ namespace
                 case SizeField::twoTo31:            return 0x80000000u;
                 case SizeField::twoTo63Minus1:      return (std::uint64_t) std::numeric_limits<std::int64_t>::max();
                 case SizeField::asSaved:
-                case SizeField::hostilePrivateData: break;
+                case SizeField::hostilePrivateData:
+                case SizeField::trailerAlone:       break;
             }
 
             return readSizeField (component, saved.sizeFieldOffset());
@@ -217,6 +255,9 @@ TEST_P (HostedVST3StateTrailer, RestoresThePluginsOwnStateWhateverTheTrailerSays
     ASSERT_TRUE (restored.isLoaded()) << restored.getError();
     ASSERT_TRUE (restored.prepareStereo (sampleRate, blockSize));
 
+    juce::MemoryBlock defaults;
+    restored.get().getStateInformation (defaults);
+
     const auto hostile = withComponentState (saved->hostState, componentFor (*saved, GetParam().sizeField));
     ASSERT_FALSE (hostile.isEmpty());
     restored.get().setStateInformation (hostile.getData(), (int) hostile.getSize());
@@ -225,10 +266,16 @@ TEST_P (HostedVST3StateTrailer, RestoresThePluginsOwnStateWhateverTheTrailerSays
     // Whatever the trailer says, the plug-in's own bytes in front of it reach
     // the plug-in, which restores the saved values and saves them again as they
     // were (a trailer it cannot use leaves it the whole block, whose first tree
-    // is the same).
+    // is the same). With no bytes in front, it keeps the defaults it had.
     juce::MemoryBlock resaved;
     restored.get().getStateInformation (resaved);
-    EXPECT_EQ (pluginBytesOf (componentState (resaved)), saved->pluginBytes);
+    const auto resavedComponent = componentState (resaved);
+    EXPECT_EQ (pluginBytesOf (resavedComponent),
+               GetParam().pluginBytesInFront ? saved->pluginBytes : pluginBytesOf (componentState (defaults)));
+
+    // The bypass, saved on, lives only in the private data.
+    if (GetParam().readsTheBypass)
+        EXPECT_TRUE (savedBypass (resavedComponent));
 }
 
 TEST (HostedVST3StateTrailerRoundTrip, AValidTrailerStillCarriesTheBypassSwitch)
@@ -252,7 +299,7 @@ TEST (HostedVST3StateTrailerRoundTrip, AValidTrailerStillCarriesTheBypassSwitch)
 }
 
 INSTANTIATE_TEST_SUITE_P (Trailers, HostedVST3StateTrailer,
-                          ::testing::Values (TrailerCase { "AsSaved", SizeField::asSaved },
+                          ::testing::Values (TrailerCase { "AsSaved", SizeField::asSaved, true, true },
                                              TrailerCase { "Zero", SizeField::zero },
                                              TrailerCase { "Eight", SizeField::eight },
                                              TrailerCase { "TheBlocksOwnSize", SizeField::blockSize },
@@ -260,5 +307,6 @@ INSTANTIATE_TEST_SUITE_P (Trailers, HostedVST3StateTrailer,
                                              TrailerCase { "TwoTo31Minus1", SizeField::twoTo31Minus1 },
                                              TrailerCase { "TwoTo31", SizeField::twoTo31 },
                                              TrailerCase { "TwoTo63Minus1", SizeField::twoTo63Minus1 },
-                                             TrailerCase { "ArraysNestedAMillionDeep", SizeField::hostilePrivateData }),
+                                             TrailerCase { "ArraysNestedAMillionDeep", SizeField::hostilePrivateData },
+                                             TrailerCase { "TrailerAloneFillingTheSpaceInFront", SizeField::trailerAlone, false, true }),
                           [] (const auto& testInfo) { return std::string (testInfo.param.name); });
