@@ -185,8 +185,8 @@ namespace
         asSaved,
         zero,
         eight,
-        blockSize,
-        blockSizePlus1000,
+        wholeBlock,
+        wholeBlockPlus1000,
         twoTo31Minus1,
         twoTo31,
         twoTo63Minus1,
@@ -220,8 +220,8 @@ namespace
             {
                 case SizeField::zero:               return 0;
                 case SizeField::eight:              return 8;
-                case SizeField::blockSize:          return blockBytes;
-                case SizeField::blockSizePlus1000:  return blockBytes + 1000;
+                case SizeField::wholeBlock:         return blockBytes;
+                case SizeField::wholeBlockPlus1000: return blockBytes + 1000;
                 case SizeField::twoTo31Minus1:      return 0x7fffffffu;
                 case SizeField::twoTo31:            return 0x80000000u;
                 case SizeField::twoTo63Minus1:      return (std::uint64_t) std::numeric_limits<std::int64_t>::max();
@@ -275,7 +275,9 @@ TEST_P (HostedVST3StateTrailer, RestoresThePluginsOwnStateWhateverTheTrailerSays
 
     // The bypass, saved on, lives only in the private data.
     if (GetParam().readsTheBypass)
+    {
         EXPECT_TRUE (savedBypass (resavedComponent));
+    }
 }
 
 TEST (HostedVST3StateTrailerRoundTrip, AValidTrailerStillCarriesTheBypassSwitch)
@@ -302,8 +304,8 @@ INSTANTIATE_TEST_SUITE_P (Trailers, HostedVST3StateTrailer,
                           ::testing::Values (TrailerCase { "AsSaved", SizeField::asSaved, true, true },
                                              TrailerCase { "Zero", SizeField::zero },
                                              TrailerCase { "Eight", SizeField::eight },
-                                             TrailerCase { "TheBlocksOwnSize", SizeField::blockSize },
-                                             TrailerCase { "BlockSizePlus1000", SizeField::blockSizePlus1000 },
+                                             TrailerCase { "TheBlocksOwnSize", SizeField::wholeBlock },
+                                             TrailerCase { "BlockSizePlus1000", SizeField::wholeBlockPlus1000 },
                                              TrailerCase { "TwoTo31Minus1", SizeField::twoTo31Minus1 },
                                              TrailerCase { "TwoTo31", SizeField::twoTo31 },
                                              TrailerCase { "TwoTo63Minus1", SizeField::twoTo63Minus1 },
