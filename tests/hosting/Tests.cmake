@@ -88,6 +88,7 @@ set_tests_properties (hosting.standalone PROPERTIES
 target_sources (zk-host-tests PRIVATE
     "${CMAKE_CURRENT_LIST_DIR}/HostedVST3StateTrailerTest.cpp"
     "${CMAKE_CURRENT_LIST_DIR}/HostedVST3OversizedBlockTest.cpp"
+    "${CMAKE_CURRENT_LIST_DIR}/HostedVST3BlockSizesTest.cpp"
     "${CMAKE_CURRENT_LIST_DIR}/HostedLV2StateTextTest.cpp")
 
 add_test (NAME hosting.exports
