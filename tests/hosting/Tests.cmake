@@ -49,14 +49,22 @@ set (zk_host_env
     "ZK_RENDER=$<TARGET_FILE:zk-render>"
     "ZK_HOSTING_OUTPUT=${zk_hosting_dir}")
 
+# The tests of hostile project bytes and host mistakes that go through the
+# wrappers (the framework files the build patches), by suite, per format.
+set (zk_wrapper_tests_VST3 "*HostedVST3StateTrailer*:*HostedVST3OversizedBlock*:*HostedVST3BlockSizes*")
+set (zk_wrapper_tests_LV2 "*HostedLV2StateText*:*HostedLV2MaxBlockLength*")
+
 # Parameters, buses, audio and state need no display: run them without one, so
 # they prove that a headless host (a render farm, a CI runner) can use the
-# plug-in. One process per format, so ctest can run the two side by side.
+# plug-in. Per format, one process for the wrapper tests and one for the rest,
+# so ctest can run all four side by side.
 foreach (format IN ITEMS VST3 LV2)
     string (TOLOWER "${format}" name)
     add_test (NAME hosting.${name}
-        COMMAND zk-host-tests "--gtest_filter=*${format}*-*Editor*")
-    set_tests_properties (hosting.${name} PROPERTIES
+        COMMAND zk-host-tests "--gtest_filter=*${format}*-*Editor*:${zk_wrapper_tests_${format}}")
+    add_test (NAME hosting.${name}-wrapper
+        COMMAND zk-host-tests "--gtest_filter=${zk_wrapper_tests_${format}}")
+    set_tests_properties (hosting.${name} hosting.${name}-wrapper PROPERTIES
         ENVIRONMENT "${zk_host_env};DISPLAY="
         TIMEOUT 300)
 endforeach()
@@ -80,12 +88,13 @@ set_tests_properties (hosting.standalone PROPERTIES
     RESOURCE_LOCK zk-xvfb
     TIMEOUT 120)
 
-# Hostile project bytes and host mistakes through the wrappers (the framework
-# files the build patches), and the symbols the bundles export. The wrapper
-# tests run in the hosting.vst3 and hosting.lv2 processes by their names.
+# Hostile project bytes and host mistakes through the wrappers, and the symbols
+# the bundles export. The wrapper tests run in the hosting.vst3-wrapper and
+# hosting.lv2-wrapper processes.
 target_sources (zk-host-tests PRIVATE
     "${CMAKE_CURRENT_LIST_DIR}/HostedVST3StateTrailerTest.cpp"
     "${CMAKE_CURRENT_LIST_DIR}/HostedVST3OversizedBlockTest.cpp"
+    "${CMAKE_CURRENT_LIST_DIR}/HostedVST3BlockSizesTest.cpp"
     "${CMAKE_CURRENT_LIST_DIR}/HostedLV2StateTextTest.cpp"
     "${CMAKE_CURRENT_LIST_DIR}/HostedLV2BlockLengthTest.cpp")
 
