@@ -259,8 +259,10 @@ namespace
                 vst3.deactivate();
 
                 if (make)
+                {
                     EXPECT_EQ (vst3.setupProcessing (step.frames, step.refused ? otherSampleRate : sampleRate), expected)
                         << "maxSamplesPerBlock " << step.frames;
+                }
 
                 vst3.activate();
             }
