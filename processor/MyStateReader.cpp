@@ -1,13 +1,14 @@
 #include "MyStateReader.h"
+#include "MySipHash.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <functional>
-#include <iterator>
+#include <optional>
+#include <random>
 #include <tuple>
-#include <unordered_set>
 #include <utility>
+#include <vector>
 
 namespace my
 {
@@ -27,6 +28,117 @@ namespace
         binaryMarker = 8
     };
 
+    /** The names of the plug-in's own state, which count for nothing against
+        StateReaderLimits::maxDistinctNames. */
+    constexpr int numOwnNames = 4;
+
+    const juce::Identifier& ownName (int index)
+    {
+        static const juce::Identifier names[numOwnNames] { standInRootType, "PARAM", "id", "value" };
+        return names[index];
+    }
+
+    /** A type or property name admitted into the trees read. */
+    struct Name
+    {
+        juce::Identifier identifier;
+        std::uint64_t hash;
+
+        /** Where the tree being read holds this name among its properties, if it does. */
+        int slot = -1;
+    };
+
+    /** The names admitted so far, found by the bytes of their identifiers:
+        open addressing over a table made once, for the most names the block
+        can hold, so it never grows. The hash is keyed with a key of this
+        process's own, so no block can make its names share a place in the
+        table more often than chance would. */
+    class NameTable final
+    {
+    public:
+        explicit NameTable (size_t numBytes)
+        {
+            // Each name takes a character and a zero byte (the last one may have no zero).
+            const auto mostNames = std::min (static_cast<size_t> (StateReaderLimits::maxDistinctNames + numOwnNames),
+                                             numBytes / 2 + 1);
+            names.reserve (mostNames);
+
+            size_t numPlaces = 8;
+
+            while (numPlaces < mostNames + mostNames / 2)
+                numPlaces *= 2;
+
+            places.assign (numPlaces, 0);
+        }
+
+        static std::uint64_t hash (const char* characters, size_t numBytes) noexcept
+        {
+            return sipHash24 (characters, numBytes, hashKey());
+        }
+
+        Name& operator[] (size_t index) noexcept { return names[index]; }
+
+        /** The index of the name spelt as these bytes (no zero among them), if admitted. */
+        std::optional<size_t> find (const char* characters, size_t numBytes, std::uint64_t hashOfBytes) const noexcept
+        {
+            for (auto place = firstPlace (hashOfBytes);; place = nextPlace (place))
+            {
+                if (places[place] == 0)
+                    return std::nullopt;
+
+                const auto index = places[place] - 1;
+                const auto& name = names[index];
+                const auto* spelt = name.identifier.getCharPointer().getAddress();
+
+                // The pooled characters end with a zero, and the bytes have none.
+                if (name.hash == hashOfBytes && std::strncmp (spelt, characters, numBytes) == 0 && spelt[numBytes] == 0)
+                    return index;
+            }
+        }
+
+        /** Admits a name not found before, hashed as its identifier is spelt;
+            returns its index. */
+        size_t add (const juce::Identifier& identifier, std::uint64_t hashOfSpelling)
+        {
+            jassert (names.size() < names.capacity());
+
+            auto place = firstPlace (hashOfSpelling);
+
+            while (places[place] != 0)
+                place = nextPlace (place);
+
+            names.push_back ({ identifier, hashOfSpelling });
+            places[place] = static_cast<std::uint32_t> (names.size());
+            return names.size() - 1;
+        }
+
+    private:
+        size_t firstPlace (std::uint64_t hashOfBytes) const noexcept { return static_cast<size_t> (hashOfBytes) & (places.size() - 1); }
+        size_t nextPlace (size_t place) const noexcept { return (place + 1) & (places.size() - 1); }
+
+        static const SipHashKey& hashKey()
+        {
+            static const SipHashKey key = []
+            {
+                std::random_device device;
+                const auto next = [&device] { return static_cast<std::uint64_t> (device()) << 32 | device(); };
+                SipHashKey k;
+                k.k0 = next();
+                k.k1 = next();
+                return k;
+            }();
+
+            return key;
+        }
+
+        std::vector<Name> names;
+
+        /** 0 for an empty place, else 1 + the index of a name. */
+        std::vector<std::uint32_t> places;
+
+        JUCE_DECLARE_NON_COPYABLE (NameTable)
+    };
+
     /** Reads the value-tree stream format straight from the caller's bytes.
 
         The primitive reads behave exactly like juce::MemoryInputStream's: past
@@ -38,77 +150,57 @@ namespace
     class BoundedStateReader final
     {
     public:
-        BoundedStateReader (const void* data, size_t numBytes) noexcept
+        BoundedStateReader (const void* data, size_t numBytes)
             : bytes (static_cast<const std::uint8_t*> (data)),
-              size (data != nullptr ? numBytes : 0)
+              size (data != nullptr ? numBytes : 0),
+              names (size)
         {
+            // No tree holds more properties than there are names.
+            properties.reserve (std::min (static_cast<size_t> (StateReaderLimits::maxDistinctNames + numOwnNames), size / 2 + 1));
         }
 
         /** Reads a tree; unwritable tells that its type, though present, has no
-            characters to write back (see toIdentifier): the tree has the type
+            characters to write back (see readName): the tree has the type
             standIn instead. */
         juce::ValueTree readTree (int level, const juce::Identifier& standIn, bool& unwritable)
         {
             if (level > StateReaderLimits::maxDepth)
                 stop();
 
-            const auto type = readString();
+            const auto type = readName();
 
-            if (type.isEmpty())
+            if (type.kind == NameKind::none)
                 return {};
 
-            const auto typeIdentifier = toIdentifier (type);
-            unwritable = typeIdentifier.isNull();
-
-            if (! unwritable && ! admitName (typeIdentifier))
+            if (type.kind == NameKind::refused)
             {
                 stop();
                 return {};
             }
 
-            juce::ValueTree tree { unwritable ? standIn : typeIdentifier };
+            unwritable = type.kind == NameKind::unwritable;
+            juce::ValueTree tree { unwritable ? standIn : names[type.name].identifier };
 
             const auto numProperties = readCompressedInt();
 
             if (numProperties < 0)
                 return tree;
 
-            for (int i = 0; i < numProperties && ! atEnd(); ++i)
+            readProperties (numProperties, level);
+
+            // The tree takes each name once, with the value it kept, in the order
+            // the names first came. setProperty still looks each new name up among
+            // the tree's others, as the framework's own reader does: a cost of the
+            // framework's tree that only the name limit bounds. The tree is new and
+            // has no listeners to tell.
+            for (const auto& property : properties)
             {
-                const auto name = readString();
-
-                // An empty name is skipped without reading a value.
-                if (name.isEmpty())
-                    continue;
-
-                const auto identifier = toIdentifier (name);
-
-                if (! identifier.isNull() && ! admitName (identifier))
-                {
-                    stop();
-                    break;
-                }
-
-                const auto value = readValue (level);
-
-                if (identifier.isNull())
-                    continue;
-
-                // A repeated name keeps its first value where the new one equals it
-                // with the same type, else takes the new one in the same place, as
-                // NamedValueSet::set does; but compared here, because the
-                // framework's comparison hands memcmp a null pointer for two empty
-                // binaries. The tree is new and has no listeners to tell.
-                if (const auto* existing = tree.getPropertyPointer (identifier))
-                {
-                    if (! equalsWithSameType (*existing, value))
-                        *const_cast<juce::var*> (existing) = value;
-
-                    continue;
-                }
-
-                tree.setProperty (identifier, value, nullptr);
+                auto& name = names[property.name];
+                tree.setProperty (name.identifier, property.value, nullptr);
+                name.slot = -1;
             }
+
+            properties.clear();
 
             const auto numChildren = readCompressedInt();
 
@@ -129,6 +221,121 @@ namespace
         }
 
     private:
+        enum class NameKind
+        {
+            none,       // no characters: the bytes start with a zero, or have ended
+            unwritable, // characters, but none to write back: none in their canonical
+                        // spelling, or the pool holds them in another (see toIdentifier)
+            refused,    // a new name beyond the limit: reading stops
+            named
+        };
+
+        struct ReadName
+        {
+            NameKind kind;
+            size_t name; // its index in names, where named
+        };
+
+        struct Property
+        {
+            size_t name;
+            juce::var value;
+        };
+
+        /** Reads up to numProperties properties of a tree into properties, once
+            per name. A repeated name keeps its first value where the new one
+            equals it with the same type, else takes the new one in the same
+            place, as NamedValueSet::set does; but compared here, because the
+            framework's comparison hands memcmp a null pointer for two empty
+            binaries. */
+        void readProperties (int numProperties, int level)
+        {
+            for (int i = 0; i < numProperties && ! atEnd(); ++i)
+            {
+                const auto name = readName();
+
+                // An empty name is skipped without reading a value.
+                if (name.kind == NameKind::none)
+                    continue;
+
+                if (name.kind == NameKind::refused)
+                {
+                    stop();
+                    break;
+                }
+
+                auto value = readValue (level);
+
+                if (name.kind == NameKind::unwritable)
+                    continue;
+
+                auto& slot = names[name.name].slot;
+
+                if (slot < 0)
+                {
+                    slot = static_cast<int> (properties.size());
+                    properties.push_back ({ name.name, std::move (value) });
+                    continue;
+                }
+
+                auto& existing = properties[static_cast<size_t> (slot)].value;
+
+                if (! equalsWithSameType (existing, value))
+                    existing = std::move (value);
+            }
+        }
+
+        /** A type or property name: the bytes up to and including the next zero
+            byte, or to the end. A name met before is found by its bytes, in
+            time that grows with them alone; one spelt otherwise than its
+            identifier is spelt anew first, every time. Only a new name goes
+            through the framework's identifier pool, once. */
+        ReadName readName()
+        {
+            if (atEnd())
+                return { NameKind::none, 0 };
+
+            const auto* start = reinterpret_cast<const char*> (bytes + position);
+            const auto* zero = static_cast<const char*> (std::memchr (start, 0, remaining()));
+            const auto numBytes = zero != nullptr ? static_cast<size_t> (zero - start) : remaining();
+            position += std::min (numBytes + 1, remaining());
+
+            if (numBytes == 0)
+                return { NameKind::none, 0 };
+
+            const auto hash = NameTable::hash (start, numBytes);
+
+            if (const auto found = names.find (start, numBytes, hash))
+                return { NameKind::named, *found };
+
+            const juce::String text (juce::CharPointer_UTF8 (start), juce::CharPointer_UTF8 (start + numBytes));
+            const auto spelling = canonicalSpelling (text);
+
+            if (spelling.isEmpty())
+                return { NameKind::unwritable, 0 };
+
+            // Spelt otherwise: perhaps the name is in under its own spelling.
+            const auto* spelt = spelling.toRawUTF8();
+            const auto numSpeltBytes = std::strlen (spelt);
+            const auto speltAsRead = numSpeltBytes == numBytes && std::memcmp (spelt, start, numBytes) == 0;
+            const auto hashOfSpelling = speltAsRead ? hash : NameTable::hash (spelt, numSpeltBytes);
+
+            if (! speltAsRead)
+                if (const auto found = names.find (spelt, numSpeltBytes, hashOfSpelling))
+                    return { NameKind::named, *found };
+
+            const auto identifier = toIdentifier (spelling);
+
+            if (identifier.isNull())
+                return { NameKind::unwritable, 0 };
+
+            if (! admitName (identifier))
+                return { NameKind::refused, 0 };
+
+            // toIdentifier saw to it that the identifier is spelt as the spelling is.
+            return { NameKind::named, names.add (identifier, hashOfSpelling) };
+        }
+
         juce::var readValue (int level)
         {
             const auto numBytes = readCompressedInt();
@@ -177,34 +384,20 @@ namespace
             return juce::var (std::move (elements));
         }
 
-        /** Whether a type or property name may join the tree: one of the names
-            the plug-in's own state is made of, one already in it, or a new one
-            within the limit. */
+        /** Whether a name not met before may join the tree: one of the names the
+            plug-in's own state is made of, or a new one within the limit. */
         bool admitName (const juce::Identifier& name)
         {
-            static const juce::Identifier ownNames[] { standInRootType, "PARAM", "id", "value" };
+            for (int i = 0; i < numOwnNames; ++i)
+                if (name == ownName (i))
+                    return true;
 
-            if (std::find (std::begin (ownNames), std::end (ownNames), name) != std::end (ownNames))
-                return true;
-
-            if (namesSeen.count (name) != 0)
-                return true;
-
-            if (namesSeen.size() >= static_cast<size_t> (StateReaderLimits::maxDistinctNames))
+            if (numDistinctNames >= StateReaderLimits::maxDistinctNames)
                 return false;
 
-            namesSeen.insert (name);
+            ++numDistinctNames;
             return true;
         }
-
-        /** A pooled identifier's characters are its own: their address tells names apart. */
-        struct IdentifierHash
-        {
-            size_t operator() (const juce::Identifier& name) const noexcept
-            {
-                return std::hash<const void*>() (name.getCharPointer().getAddress());
-            }
-        };
 
         /** The framework's writer writes a type or name as the raw bytes of its
             string, but only as many of them as the UTF-8 encoding of the
@@ -259,17 +452,12 @@ namespace
             return juce::String (juce::CharPointer_UTF8 (buffer.get()), destination);
         }
 
-        /** The identifier of a type or name, or a null one when there is none to
-            write back: its characters are none, or the pool, which hands back
-            any string that compares equal, holds them in another spelling that
-            someone else put there. */
-        static juce::Identifier toIdentifier (const juce::String& text)
+        /** The identifier of a name in its canonical spelling (not empty), or a
+            null one when there is none to write back: the pool, which hands
+            back any string that compares equal, holds it in another spelling
+            that someone else put there. */
+        static juce::Identifier toIdentifier (const juce::String& spelling)
         {
-            const auto spelling = canonicalSpelling (text);
-
-            if (spelling.isEmpty())
-                return {};
-
             juce::Identifier identifier (spelling);
 
             if (! writesBackExactly (identifier.toString()))
@@ -403,18 +591,6 @@ namespace
             return static_cast<int> (value);
         }
 
-        /** The bytes up to and including the next zero byte, or to the end. */
-        juce::String readString()
-        {
-            if (atEnd())
-                return {};
-
-            const auto* start = bytes + position;
-            const auto* zero = static_cast<const std::uint8_t*> (std::memchr (start, 0, remaining()));
-            const auto length = zero != nullptr ? static_cast<size_t> (zero - start) + 1 : remaining();
-            return readUtf8 (length);
-        }
-
         /** What there is of numBytes as text, taken as the framework takes it:
             the raw bytes, up to the first zero byte among them. */
         juce::String readUtf8 (size_t numBytes)
@@ -432,7 +608,12 @@ namespace
         const std::uint8_t* bytes;
         size_t size;
         size_t position = 0;
-        std::unordered_set<juce::Identifier, IdentifierHash> namesSeen;
+
+        NameTable names;
+        int numDistinctNames = 0;
+
+        /** The properties of the tree being read, each name once. */
+        std::vector<Property> properties;
 
         JUCE_DECLARE_NON_COPYABLE (BoundedStateReader)
     };

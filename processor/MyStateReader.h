@@ -18,8 +18,9 @@ struct StateReaderLimits
         the four the plug-in's own state is made of ("Parameters", "PARAM", "id"
         and "value"). A restore adds no other name, so here too whatever the
         reader keeps of a block, the plug-in's next save reads back whole. It
-        bounds the time a block takes: every name is pooled one at a time, and
-        each property is looked up by name among its tree's others. */
+        bounds what a block adds to the framework's identifier pool, and the
+        time a tree takes to take its properties: the framework's set of them
+        looks each new name up among the others. */
     static constexpr int maxDistinctNames = 4096;
 };
 
@@ -48,7 +49,8 @@ inline const char* const standInRootType = "Parameters";
     more distinct names than the limits stop the reading as if the bytes had
     ended there. Every tree, property and array element read takes bytes of its
     own, so the memory allocated grows with the bytes, never with the numbers
-    written in them. */
+    written in them; and a name met again is found by its bytes, so the time
+    grows with the bytes, not with how many names a tree repeats. */
 juce::ValueTree readStateTree (const void* data, size_t numBytes);
 
 } // namespace my

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 using namespace robustness;
@@ -147,5 +148,69 @@ TEST (StateReadBack, ARestoredStateWithThousandsOfOtherChildrenSavesWhole)
         EXPECT_EQ (valueOf (reopened, id), valueOf (edited, id)) << id;
 
     EXPECT_EQ (reopened.parameters.state.getNumChildren(), 4095);
+    EXPECT_TRUE (sameBytes (saveState (reopened), saved)) << "the reopened state is not the one saved";
+}
+
+TEST (StateReadBack, ARestoredStateAtTheDistinctNameLimitSavesWhole)
+{
+    // 4,096 foreign names, as many as the reader takes besides the plug-in's
+    // own: 4,094 properties of the root, and a child whose type and property
+    // are the last two. The restore must take every one; an edit, a save and a
+    // new instance must bring every value back, foreign ones too.
+    constexpr int numForeignProperties = 4094;
+
+    const auto foreignValue = [] (int i) -> juce::var
+    {
+        switch (i % 3)
+        {
+            case 0:  return i;
+            case 1:  return "text " + juce::String (i);
+            default: return i * 0.5;
+        }
+    };
+
+    juce::ValueTree state (my::standInRootType);
+
+    for (int i = 0; i < numForeignProperties; ++i)
+        state.setProperty ("foreign " + juce::String (i), foreignValue (i), nullptr);
+
+    state.appendChild (juce::ValueTree ("Extra").setProperty ("note", "kept", nullptr), nullptr);
+
+    const std::pair<const char*, float> values[] { { "shape", 1.0f }, { "rate", 3.0f }, { "depth", 40.0f },
+                                                   { "phase", 50.0f }, { "width", 70.0f } };
+
+    for (const auto& [id, value] : values)
+        state.appendChild (paramChild (id, value), nullptr);
+
+    ASSERT_EQ (countDistinctNames (state), 4096);
+    const auto block = writeTree (state);
+
+    ZKUndularAudioProcessor edited;
+    edited.setStateInformation (block.getData(), static_cast<int> (block.getSize()));
+    ASSERT_EQ (edited.parameters.state.getNumProperties(), numForeignProperties) << "the restore left names out";
+
+    setReal (edited, "rate", 12.5f);
+    const auto saved = saveState (edited);
+
+    ZKUndularAudioProcessor reopened;
+    reopened.setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
+    const auto& reopenedState = reopened.parameters.state;
+
+    for (const auto& [id, value] : values)
+    {
+        EXPECT_NEAR (valueOf (edited, id), juce::String (id) == "rate" ? 12.5f : value, 1.0e-4f) << id;
+        EXPECT_EQ (valueOf (reopened, id), valueOf (edited, id)) << id;
+    }
+
+    ASSERT_EQ (reopenedState.getNumProperties(), numForeignProperties);
+
+    for (int i = 0; i < numForeignProperties; ++i)
+    {
+        const auto name = "foreign " + juce::String (i);
+        EXPECT_EQ (reopenedState.getPropertyName (i).toString(), name);
+        EXPECT_TRUE (reopenedState[juce::Identifier (name)].equalsWithSameType (foreignValue (i))) << name;
+    }
+
+    EXPECT_EQ (reopenedState.getChildWithName ("Extra")["note"], juce::var ("kept"));
     EXPECT_TRUE (sameBytes (saveState (reopened), saved)) << "the reopened state is not the one saved";
 }

@@ -1,6 +1,6 @@
 // The bounded state reader against the framework's reader, on blocks the
 // framework's writer produces: real saved states, every value type, random
-// trees, and every cut-off of them.
+// trees, and every cut-off of them; and on crafted blocks that repeat names.
 
 #include "MyStateReader.h"
 #include "StateTestSupport.h"
@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <limits>
 
 using namespace robustness;
@@ -88,6 +90,78 @@ namespace
         }
 
         return root;
+    }
+
+    /** Names as a crafted block may spell them: plain, with the characters of
+        another spelt the long way or cut short, and some that have no
+        characters to write back. Each also serves as a type. */
+    const char* const spellings[] = {
+        "a", "b", "id", "value", "PARAM", "x y", "\xc3\xa9",
+        // "a" twice and "\u00e9" once, spelt overlong
+        "\xc1\xa1", "\xe0\x81\xa1", "\xe0\x83\xa9",
+        // a lead byte cut short: both read as "\x03a"
+        "\xc3" "a", "\x03" "a",
+        // "a" and a character 0; then two with no characters to write back
+        "a\xc0\x80" "b", "\xc0\x80", "\x80" "c"
+    };
+
+    /** Values a repeated name may take in turn: equal ones of the same type,
+        equal ones of other types, and unequal ones. */
+    juce::var repeatedNameValue (juce::Random& random)
+    {
+        switch (random.nextInt (12))
+        {
+            case 0:  return 1;
+            case 1:  return 1.0;
+            case 2:  return 0.0;
+            case 3:  return -0.0;
+            case 4:  return "1";
+            case 5:  return true;
+            case 6:  return juce::var (static_cast<juce::int64> (1));
+            case 7:  return juce::Array<juce::var> { 1 };
+            case 8:  return juce::Array<juce::var> { 1.0 };
+            case 9:  return juce::var (juce::MemoryBlock ("\x01", 1));
+            case 10: return random.nextInt (3);
+            default: return {};
+        }
+    }
+
+    /** A tree in the stream format whose properties repeat names, in several
+        spellings, and whose children repeat their parent's names and types:
+        what no writer of the framework's writes, but any block may hold. */
+    void writeRepeatedNamesTree (juce::MemoryOutputStream& out, juce::Random& random, int levelsLeft)
+    {
+        const auto writeName = [&]
+        {
+            const auto* name = spellings[random.nextInt (static_cast<int> (std::size (spellings)))];
+            out.write (name, std::strlen (name) + 1);
+        };
+
+        writeName();
+
+        const auto numProperties = random.nextInt (12);
+        out.writeCompressedInt (numProperties);
+
+        for (int i = 0; i < numProperties; ++i)
+        {
+            writeName();
+            repeatedNameValue (random).writeToStream (out);
+        }
+
+        const auto numChildren = levelsLeft > 1 ? random.nextInt (4) : 0;
+        out.writeCompressedInt (numChildren);
+
+        for (int i = 0; i < numChildren; ++i)
+            writeRepeatedNamesTree (out, random, levelsLeft - 1);
+    }
+
+    juce::MemoryBlock makeRepeatedNamesBlock (juce::Random& random)
+    {
+        juce::MemoryBlock block;
+        juce::MemoryOutputStream out (block, false);
+        writeRepeatedNamesTree (out, random, 3);
+        out.flush();
+        return block;
     }
 } // namespace
 
@@ -273,5 +347,24 @@ TEST (StateReaderEquivalence, BeyondTheNestingLimitReadingStopsAsIfTheBytesEnded
         EXPECT_EQ (nestingDepth (ours), limit);
         EXPECT_TRUE (ours["nested"] == nestedArrays (limit - 1, { juce::var() }));
         EXPECT_FALSE (ours.hasProperty ("after"));
+    }
+}
+
+TEST (StateReaderEquivalence, RepeatedNamesInAnySpellingReadAsTheFrameworkReadsThem)
+{
+    // Which value a repeated name keeps, where its property stays, and which
+    // spellings are one name: as the framework's reader has it, in every tree
+    // of a block, with its parent's names or not, whole or cut short.
+    juce::Random random (4096);
+
+    for (int i = 0; i < 400; ++i)
+    {
+        const auto block = makeRepeatedNamesBlock (random);
+        const auto cut = firstBytes (block, i % 4 == 0 ? static_cast<size_t> (random.nextInt (static_cast<int> (block.getSize()) + 1))
+                                                       : block.getSize());
+        const auto matches = matchesFrameworkWhereComparable (cut, readOurs (cut));
+
+        ASSERT_TRUE (matches.has_value()) << "block " << i << " is beyond the comparison";
+        EXPECT_TRUE (*matches) << "block " << i << ", " << cut.getSize() << " of " << block.getSize() << " bytes";
     }
 }

@@ -104,6 +104,13 @@ def short_name(i):
     return digits[i // 3844] + digits[(i // 62) % 62] + digits[i % 62]
 
 
+def densest_names():
+    """4,096 distinct names as short as names can be: 127 of one byte, the rest of two."""
+    one_byte = [bytes([c]) for c in range(1, 128)]
+    two_bytes = [bytes([a, b]) for a in range(1, 128) for b in range(1, 128)]
+    return (one_byte + two_bytes)[:4096]
+
+
 CORPUS = {
     "real-default.bin": default_state(),
     "two-trees-back-to-back.bin": default_state() + tree("Other", (), [param("rate", value_double(5.0))]),
@@ -122,6 +129,8 @@ CORPUS = {
         + b"".join(text(short_name(i)) + cint(0) for i in range(4500)) + cint(0),
     "many-distinct-children.bin": text("Parameters") + cint(0) + cint(4500)
         + b"".join(tree(short_name(i)) for i in range(4500)),
+    "densest-distinct-names.bin": text("Parameters") + cint(4096)
+        + b"".join(name + b"\x00" + cint(0) for name in densest_names()) + cint(0),
     "negative-counts.bin": text("Parameters") + cint(-1) + cint(-5) + param("rate", value_double(3.0)),
     "negative-child-count.bin": text("Parameters") + cint(0) + cint(-5) + param("rate", value_double(3.0)),
     "count-size-byte-too-wide.bin": text("Parameters") + raw_cint(0x05, b"\xff" * 5) + cint(1)
