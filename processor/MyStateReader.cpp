@@ -202,20 +202,20 @@ namespace
 
             properties.clear();
 
-            const auto numChildren = readCompressedInt();
-
-            for (int i = 0; i < numChildren && ! atEnd(); ++i)
+            readCounted (readCompressedInt(), [&]
             {
                 bool childUnwritable = false;
                 auto child = readTree (level + 1, standIn, childUnwritable);
 
                 if (! child.isValid())
-                    break;
+                    return false;
 
                 // Left out: there is no type to write back in its place.
                 if (! childUnwritable)
                     tree.appendChild (child, nullptr);
-            }
+
+                return true;
+            });
 
             return tree;
         }
@@ -250,24 +250,24 @@ namespace
             binaries. */
         void readProperties (int numProperties, int level)
         {
-            for (int i = 0; i < numProperties && ! atEnd(); ++i)
+            readCounted (numProperties, [this, level]
             {
                 const auto name = readName();
 
                 // An empty name is skipped without reading a value.
                 if (name.kind == NameKind::none)
-                    continue;
+                    return true;
 
                 if (name.kind == NameKind::refused)
                 {
                     stop();
-                    break;
+                    return false;
                 }
 
                 auto value = readValue (level);
 
                 if (name.kind == NameKind::unwritable)
-                    continue;
+                    return true;
 
                 auto& slot = names[name.name].slot;
 
@@ -275,14 +275,16 @@ namespace
                 {
                     slot = static_cast<int> (properties.size());
                     properties.push_back ({ name.name, std::move (value) });
-                    continue;
+                    return true;
                 }
 
                 auto& existing = properties[static_cast<size_t> (slot)].value;
 
                 if (! equalsWithSameType (existing, value))
                     existing = std::move (value);
-            }
+
+                return true;
+            });
         }
 
         /** A type or property name: the bytes up to and including the next zero
@@ -377,10 +379,7 @@ namespace
             }
 
             juce::Array<juce::var> elements;
-
-            for (auto i = readCompressedInt(); --i >= 0 && ! atEnd();)
-                elements.add (readValue (level));
-
+            readCounted (readCompressedInt(), [&] { elements.add (readValue (level)); return true; });
             return juce::var (std::move (elements));
         }
 
@@ -506,6 +505,18 @@ namespace
             }
 
             return a == b;
+        }
+
+        /** Reads up to count items, each with readItem, which returns false to
+            stop: a count is followed only while bytes remain, never past their
+            end, however large it is (a negative one reads nothing). The
+            properties, children and array elements all go through here. */
+        template <typename ReadItem>
+        void readCounted (int count, ReadItem&& readItem)
+        {
+            for (int i = 0; i < count && ! atEnd(); ++i)
+                if (! readItem())
+                    return;
         }
 
         bool atEnd() const noexcept { return position >= size; }

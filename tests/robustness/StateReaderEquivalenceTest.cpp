@@ -1,6 +1,7 @@
 // The bounded state reader against the framework's reader, on blocks the
 // framework's writer produces: real saved states, every value type, random
 // trees, and every cut-off of them; and on crafted blocks that repeat names.
+// Last, counts that promise more than the bytes hold.
 
 #include "MyStateReader.h"
 #include "StateTestSupport.h"
@@ -368,3 +369,131 @@ TEST (StateReaderEquivalence, RepeatedNamesInAnySpellingReadAsTheFrameworkReadsT
         EXPECT_TRUE (*matches) << "block " << i << ", " << cut.getSize() << " of " << block.getSize() << " bytes";
     }
 }
+
+//==============================================================================
+namespace
+{
+    /** Where a count stands: of a tree's properties, of its children, or of an array's elements. */
+    enum class Counted
+    {
+        properties,
+        children,
+        arrayElements
+    };
+
+    struct CountCase
+    {
+        const char* name;
+        Counted counted;
+        juce::int64 count; // as written: any 32-bit value, INT_MIN included
+        int present;       // the items that follow it before the bytes end
+    };
+
+    std::ostream& operator<< (std::ostream& os, const CountCase& c) { return os << c.name; }
+
+    /** A count as the stream writes it: a size byte with the sign in bit 7, then
+        four little-endian bytes of the magnitude (which for INT_MIN is 2^31). */
+    void writeCount (juce::MemoryOutputStream& out, juce::int64 count)
+    {
+        const auto magnitude = static_cast<juce::uint32> (count < 0 ? -count : count);
+        out.writeByte (static_cast<char> (count < 0 ? 0x84 : 0x04));
+        out.writeInt (static_cast<int> (magnitude));
+    }
+
+    /** A root "Root" whose count of the given kind is followed by only the
+        present items, each of them an int 7 (a property "pN", a childless tree
+        "Child" or an array element), after which the bytes end. */
+    juce::MemoryBlock blockWithCount (const CountCase& c)
+    {
+        juce::MemoryOutputStream out;
+        out.writeString ("Root");
+
+        const auto writeInt7 = [&out]
+        {
+            out.writeCompressedInt (5);
+            out.writeByte (1); // an int
+            out.writeInt (7);
+        };
+
+        if (c.counted == Counted::properties)
+        {
+            writeCount (out, c.count);
+
+            for (int i = 0; i < c.present; ++i)
+            {
+                out.writeString ("p" + juce::String (i));
+                writeInt7();
+            }
+
+            return out.getMemoryBlock();
+        }
+
+        if (c.counted == Counted::arrayElements)
+        {
+            out.writeCompressedInt (1);
+            out.writeString ("a");
+            out.writeCompressedInt (1 + 5 + 6 * c.present);
+            out.writeByte (7); // an array
+            writeCount (out, c.count);
+
+            for (int i = 0; i < c.present; ++i)
+                writeInt7();
+
+            return out.getMemoryBlock();
+        }
+
+        out.writeCompressedInt (0);
+        writeCount (out, c.count);
+
+        for (int i = 0; i < c.present; ++i)
+        {
+            out.writeString ("Child");
+            out.writeCompressedInt (0);
+            out.writeCompressedInt (0);
+        }
+
+        return out.getMemoryBlock();
+    }
+
+    class StateReaderCounts : public ::testing::TestWithParam<CountCase> {};
+} // namespace
+
+// Every tree, property and element read takes bytes of its own: a count is
+// followed only while bytes remain, so a count past the end yields exactly the
+// items that are there, and a negative one none.
+TEST_P (StateReaderCounts, ACountReadsOnlyTheItemsTheBytesHold)
+{
+    const auto& c = GetParam();
+    const auto tree = readOurs (blockWithCount (c));
+    ASSERT_TRUE (tree.hasType ("Root"));
+
+    const auto expectedProperties = c.counted == Counted::properties ? c.present
+                                  : c.counted == Counted::arrayElements ? 1 : 0;
+    EXPECT_EQ (tree.getNumProperties(), expectedProperties);
+    EXPECT_EQ (tree.getNumChildren(), c.counted == Counted::children ? c.present : 0);
+
+    if (c.counted == Counted::arrayElements)
+    {
+        const auto* elements = tree["a"].getArray();
+        ASSERT_NE (elements, nullptr);
+        EXPECT_EQ (elements->size(), c.present);
+
+        for (const auto& element : *elements)
+            EXPECT_TRUE (element.isInt() && static_cast<int> (element) == 7);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    PastTheEnd, StateReaderCounts,
+    ::testing::Values (CountCase { "PropertiesOneMore", Counted::properties, 3, 2 },
+                       CountCase { "PropertiesIntMax", Counted::properties, std::numeric_limits<int>::max(), 2 },
+                       CountCase { "ChildrenOneMore", Counted::children, 3, 2 },
+                       CountCase { "ChildrenIntMax", Counted::children, std::numeric_limits<int>::max(), 2 },
+                       CountCase { "ElementsOneMore", Counted::arrayElements, 3, 2 },
+                       CountCase { "ElementsAThousandMore", Counted::arrayElements, 1002, 2 },
+                       CountCase { "ElementsAll", Counted::arrayElements, 2, 2 },
+                       CountCase { "ElementsMinusOne", Counted::arrayElements, -1, 0 },
+                       CountCase { "ElementsIntMin", Counted::arrayElements, std::numeric_limits<int>::min(), 0 },
+                       CountCase { "PropertiesIntMin", Counted::properties, std::numeric_limits<int>::min(), 0 },
+                       CountCase { "ChildrenIntMin", Counted::children, std::numeric_limits<int>::min(), 0 }),
+    [] (const auto& testInfo) { return std::string (testInfo.param.name); });
